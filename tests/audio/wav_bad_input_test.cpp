@@ -1,0 +1,88 @@
+// Malformed WAV files: every one is refused or read within what the file holds.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "test_support.h"
+#include "tonekit.h"
+
+using namespace testing_support;
+
+namespace {
+
+class WavBadInputTest : public ::testing::Test {
+protected:
+    void TearDown() override { CloseWAV(0); }
+    WavInfo* Open(const Bytes& image) {
+        WriteFile(dir / "bad.wav", image);
+        return OpenWAV((dir / "bad.wav").c_str(), 0);
+    }
+    TempDir dir;
+};
+
+Bytes GoodWav() { return SimpleWav(44100, 16, 2, Bytes(64, 1)); }
+
+TEST_F(WavBadInputTest, TruncatedHeadersAreRefused) {
+    const Bytes good = GoodWav();
+    for (size_t length : {0, 4, 11, 12, 19, 20, 35, 43}) {
+        EXPECT_EQ(Open(Bytes(good.begin(), good.begin() + length)), nullptr) << length;
+    }
+}
+
+TEST_F(WavBadInputTest, ChunkRunningPastTheEndOfTheFileIsRefused) {
+    Bytes image = GoodWav();
+    image[16] = 0xF0;  // fmt chunk size 0x...F0: far beyond the file
+    image[17] = 0xFF;
+    EXPECT_EQ(Open(image), nullptr);
+
+    Bytes chunks;
+    AppendChunk(chunks, "fmt ", FormatRecord(1, 2, 44100, 16));
+    Bytes list = {'L', 'I', 'S', 'T'};
+    AppendLe32(list, 100000);  // a skipped chunk that runs past the end
+    chunks.insert(chunks.end(), list.begin(), list.end());
+    AppendChunk(chunks, "data", Bytes(8, 0));
+    EXPECT_EQ(Open(RiffWave(chunks)), nullptr);
+}
+
+TEST_F(WavBadInputTest, TinyFormatChunksAreRefused) {
+    for (size_t size : {0, 2, 15}) {
+        Bytes chunks;
+        AppendChunk(chunks, "fmt ", Bytes(size, 1));
+        AppendChunk(chunks, "data", Bytes(8, 0));
+        EXPECT_EQ(Open(RiffWave(chunks)), nullptr) << size;
+    }
+}
+
+TEST_F(WavBadInputTest, ZeroRiffSizeIsRefused) {
+    Bytes image = GoodWav();
+    image[4] = image[5] = image[6] = image[7] = 0;
+    EXPECT_EQ(Open(image), nullptr);
+}
+
+TEST_F(WavBadInputTest, RandomBytesEmptyFilesAndFoldersAreRefused) {
+    std::mt19937 random(7);
+    Bytes noise(4096);
+    for (auto& b : noise) b = static_cast<uint8_t>(random());
+    EXPECT_EQ(Open(noise), nullptr);
+    EXPECT_EQ(Open(Bytes{}), nullptr);
+    EXPECT_EQ(OpenWAV(dir.path().c_str(), 0), nullptr);
+    EXPECT_EQ(OpenWAV((dir / "does-not-exist.wav").c_str(), 0), nullptr);
+    EXPECT_EQ(OpenWAV(nullptr, 0), nullptr);
+}
+
+TEST_F(WavBadInputTest, DataLongerThanTheFileReadsWhatExists) {
+    Bytes image = SimpleWav(44100, 16, 2, Bytes(100, 3));
+    image[40] = 0x00;  // declare 0x10000 bytes of data
+    image[41] = 0x00;
+    image[42] = 0x01;
+    const WavInfo* info = Open(image);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->dataBytes, 0x10000u);
+    char buffer[4096];
+    EXPECT_EQ(ReadWAV(0, sizeof buffer, buffer), 100);
+    EXPECT_EQ(ReadWAV(0, sizeof buffer, buffer), 0);
+    EXPECT_EQ(ReadWAV(0, -5, buffer), 0);
+    EXPECT_EQ(ReadWAV(0, 10, nullptr), 0);
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+// FileSize and WaitTime.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "test_support.h"
+#include "tonekit.h"
+
+using namespace testing_support;
+
+namespace {
+
+TEST(FileSizeTest, SizesWritableFilesOnly) {
+    TempDir dir;
+    WriteFile(dir / "a", Bytes(44, 0));
+    EXPECT_EQ(FileSize((dir / "a").c_str()), 44);
+    EXPECT_EQ(FileSize((dir / "missing").c_str()), -1);
+    EXPECT_EQ(FileSize(nullptr), -1);
+    if (geteuid() != 0) {  // root may open anything for update
+        chmod((dir / "a").c_str(), 0444);
+        EXPECT_EQ(FileSize((dir / "a").c_str()), -1);
+    }
+}
+
+std::vector<int32_t> g_remaining;
+
+TEST(WaitTimeTest, CallsBackWithFallingRemainingTime) {
+    g_remaining.clear();
+    WaitTime(50, [](int32_t remaining) {
+        g_remaining.push_back(remaining);
+        return 0;
+    });
+    ASSERT_GE(g_remaining.size(), 2u);
+    EXPECT_LE(g_remaining.front(), 50);
+    EXPECT_GT(g_remaining.back(), 0);
+    for (size_t i = 1; i < g_remaining.size(); ++i) EXPECT_LE(g_remaining[i], g_remaining[i - 1]);
+}
+
+TEST(WaitTimeTest, ANonZeroCallbackEndsTheWait) {
+    int calls = 0;
+    static int* counter;
+    counter = &calls;
+    EXPECT_EQ(WaitTime(3000000, [](int32_t) { return ++*counter == 1 ? 5 : 0; }), 5);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(WaitTime(0, nullptr), 0);
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+#include "audio/wav_format.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace tonekit::audio {
+
+void PutLe16(uint8_t* at, uint16_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void PutLe32(uint8_t* at, uint32_t value) {
+    PutLe16(at, static_cast<uint16_t>(value));
+    PutLe16(at + 2, static_cast<uint16_t>(value >> 16));
+}
+
+uint16_t GetLe16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | (at[1] << 8)); }
+
+uint32_t GetLe32(const uint8_t* at) {
+    return GetLe16(at) | (static_cast<uint32_t>(GetLe16(at + 2)) << 16);
+}
+
+namespace {
+
+std::array<uint8_t, kWavHeaderBytes> BuildHeader(uint32_t sampleRate, uint32_t bits,
+                                                 uint32_t channels) {
+    std::array<uint8_t, kWavHeaderBytes> h{};
+    const uint32_t blockAlign = channels * (bits / 8);
+    std::memcpy(&h[0], "RIFF", 4);
+    std::memcpy(&h[8], "WAVEfmt ", 8);
+    PutLe32(&h[16], 16);
+    PutLe16(&h[20], 1);
+    PutLe16(&h[22], static_cast<uint16_t>(channels));
+    PutLe32(&h[24], sampleRate);
+    PutLe32(&h[28], blockAlign * sampleRate);
+    PutLe16(&h[32], static_cast<uint16_t>(blockAlign));
+    PutLe16(&h[34], static_cast<uint16_t>(bits));
+    std::memcpy(&h[36], "data", 4);
+    return h;
+}
+
+}  // namespace
+
+const std::array<uint8_t, kWavHeaderBytes>& WavHeaderTemplate() {
+    static const auto header = BuildHeader(44100, 16, 2);
+    return header;
+}
+
+std::array<uint8_t, kWavHeaderBytes> MakeWavHeader(uint32_t sampleRate, uint32_t bitsPerSample,
+                                                   uint32_t channels) {
+    return BuildHeader(sampleRate, bitsPerSample, channels);
+}
+
+bool FinaliseWavFile(const char* path) {
+    FILE* f = std::fopen(path, "r+b");
+    if (!f) return false;
+    bool ok = std::fseek(f, 0, SEEK_END) == 0;
+    const long length = ok ? std::ftell(f) : -1;
+    ok = length >= kWavHeaderBytes;
+    if (ok) {
+        // The RIFF size (data size + 36) must fit 32 bits as well.
+        const uint64_t kMaxData = 0xFFFFFFFFull - 36;
+        uint64_t data = static_cast<uint64_t>(length) - kWavHeaderBytes;
+        if (data > kMaxData) data = kMaxData;
+        uint8_t field[4];
+        PutLe32(field, static_cast<uint32_t>(data));
+        ok = std::fseek(f, 40, SEEK_SET) == 0 && std::fwrite(field, 4, 1, f) == 1;
+        PutLe32(field, static_cast<uint32_t>(data + 36));
+        ok = ok && std::fseek(f, 4, SEEK_SET) == 0 && std::fwrite(field, 4, 1, f) == 1;
+    }
+    return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace tonekit::audio

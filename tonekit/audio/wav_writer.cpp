@@ -1,0 +1,25 @@
+// Creating WAV files with the system's 44-byte header.
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "audio/wav_format.h"
+#include "tonekit.h"
+
+extern "C" int32_t CreateWAVHeader(const char* fileName, int32_t sampleRate, int32_t bitsPerSample,
+                                   int32_t channels) {
+    if (!fileName) return -1;
+    FILE* f = std::fopen(fileName, "wb");
+    if (!f) return -1;
+    const auto header =
+        tonekit::audio::MakeWavHeader(static_cast<uint32_t>(sampleRate),
+                                      static_cast<uint32_t>(bitsPerSample),
+                                      static_cast<uint32_t>(channels));
+    const bool written = std::fwrite(header.data(), header.size(), 1, f) == 1;
+    const bool closed = std::fclose(f) == 0;
+    if (written && closed) return 0;
+    // Leave no half-written header behind (but never remove a device node).
+    struct stat st;
+    if (stat(fileName, &st) == 0 && S_ISREG(st.st_mode)) std::remove(fileName);
+    return -1;
+}

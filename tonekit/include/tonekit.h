@@ -1,0 +1,121 @@
+/*
+ * tonekit: the audio library of Sonavert.
+ *
+ * The whole public interface: plain C functions, records and callback types.
+ * Narrow text is UTF-8, wide text is UTF-16 (uint16_t units). Buffers that the
+ * library hands over are allocated with calloc and released by the receiver with
+ * free. Texts returned by the text helpers live in per-thread result rings inside
+ * the library and are never freed by the caller.
+ */
+#ifndef TONEKIT_H
+#define TONEKIT_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Every export is declared with TK_EXPORT; the build derives the list of visible
+ * symbols from these declarations. */
+#define TK_EXPORT __attribute__((visibility("default")))
+
+/* ---- Records ------------------------------------------------------------ */
+
+/* Description of an open WAV input, one per reader slot, owned by the library. */
+typedef struct WavInfo {
+    uint32_t sampleRate;    /* frames per second */
+    uint32_t bitsPerSample; /* sample width in bits */
+    uint32_t channels;      /* channel count */
+    uint32_t dataOffset;    /* absolute file offset of the first data byte */
+    uint32_t dataBytes;     /* payload size declared by the data chunk */
+    uint32_t blockAlign;    /* bytes per frame */
+    uint16_t formatTag;     /* format code (1 = integer PCM) */
+} WavInfo;
+
+/* A block of PCM frames. Output blocks are calloc'ed by the library; the caller
+ * releases `data` with free. */
+typedef struct AudioBlock {
+    uint8_t* data;
+    uint32_t bytes;
+    uint32_t frameBytes;
+} AudioBlock;
+
+/* ---- Callback types ----------------------------------------------------- */
+
+/* Progress: percent 0-100 of the work done (-1 once before a decode or rip
+ * starts). A non-zero result asks the operation to stop; it still finalises
+ * its output. */
+typedef int32_t (*ProgressCallback)(int32_t percent);
+
+/* Per-frame hook of the block converters; may change the stereo frame in place.
+ * ConvertAudioBufferAlign passes an int16_t[2] (left, right); the rate
+ * converter behind ResampleWAV passes a double[2] (left, right) at full scale 1.0. */
+typedef void (*SampleHook)(void* frame);
+
+/* Called for every file met by SearchFiles. The texts are valid only during the
+ * call. A non-zero result ends the listing of the current folder. */
+typedef int32_t (*SearchFilesCallback)(const char* path, const char* folder, const char* name,
+                                       int32_t matches);
+
+/* Called by WaitTime with the remaining milliseconds; non-zero ends the wait. */
+typedef int32_t (*WaitCallback)(int32_t remainingMs);
+
+/* ---- WAV files (reader slots 0-9) --------------------------------------- */
+
+TK_EXPORT WavInfo* OpenWAV(const char* fileName, int32_t slot);
+TK_EXPORT int32_t ReadWAV(int32_t slot, int32_t byteCount, char* buffer);
+TK_EXPORT int32_t SeekWAV(int32_t slot, uint32_t position);
+TK_EXPORT void CloseWAV(int32_t slot);
+TK_EXPORT int32_t CreateWAVHeader(const char* fileName, int32_t sampleRate, int32_t bitsPerSample,
+                                  int32_t channels);
+
+/* ---- Sample-format conversion and filters ------------------------------- */
+
+TK_EXPORT void ConvertAudioBufferAlign(const AudioBlock* in, AudioBlock* out, int32_t inBits,
+                                       int32_t outBits, int32_t inChannels, int32_t outChannels,
+                                       SampleHook hook);
+/* state: 48 doubles, zeroed before a stream. */
+TK_EXPORT double AudioFilter(double x, double frequency, double damping, double gain,
+                             int32_t sampleRate, int32_t type, int32_t stages, int32_t invert,
+                             double* state);
+TK_EXPORT double lin2log(double value, double range, int32_t flags);
+
+/* ---- WAV file resampling ------------------------------------------------- */
+
+/* Returns destPath, or null when nothing usable could be written. */
+TK_EXPORT const char* ResampleWAV(const char* sourcePath, const char* destPath, uint32_t rate,
+                                  int32_t bits, int32_t channels, int32_t keepRate,
+                                  ProgressCallback progress, SampleHook hook, int32_t filter);
+
+/* ---- Text and number helpers --------------------------------------------- */
+
+TK_EXPORT char* mids(const char* text, int32_t start, int32_t count, int32_t fromEnd);
+TK_EXPORT char* rights(const char* text, int32_t n);
+TK_EXPORT char* cuts(const char* text, int32_t n);
+TK_EXPORT char* strslash(const char* path);
+TK_EXPORT char* strrslash(const char* path);
+TK_EXPORT char* strcatmany(const char* a, const char* b, const char* c, const char* d,
+                           const char* e);
+TK_EXPORT char* dw2sz(int32_t value);
+TK_EXPORT char* lzdw2sz(int32_t value, int32_t digits);
+TK_EXPORT char* fp2sz(double value, int32_t decimals);
+TK_EXPORT double percent(double part, double whole);
+TK_EXPORT char* nanosec2time(int64_t duration);
+TK_EXPORT uint16_t* sz2wide(const char* text);
+TK_EXPORT char* wide2sz(const uint16_t* wtext);
+TK_EXPORT int32_t FileSize(const char* path);
+TK_EXPORT int32_t WaitTime(uint32_t milliseconds, WaitCallback callback);
+
+/* ---- Recursive file search ------------------------------------------------ */
+
+/* types: three-letter codes at every fourth position ("WAV,MP3,WMA,"), or "*.*".
+ * Returns -1 when folder cannot be listed, otherwise 1. */
+TK_EXPORT int32_t SearchFiles(const char* folder, const char* types, SearchFilesCallback callback,
+                              int32_t noRecurse);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TONEKIT_H */
