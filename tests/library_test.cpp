@@ -24,10 +24,12 @@ std::set<std::string> DeclaredExports() {
 
 TEST(Library, ExportsExactlyThePublicFunctions) {
     std::string out;
-    ASSERT_EQ(testing_support::RunCommand(std::string("nm -D --defined-only ") + TONEKIT_SO, &out), 0);
+    ASSERT_EQ(testing_support::RunCommand(std::string("nm -D --defined-only ") + TONEKIT_SO, &out),
+              0);
     std::set<std::string> visible;
     std::regex symbol(R"(\S+ \S (\S+))");
-    for (auto it = std::sregex_iterator(out.begin(), out.end(), symbol); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), symbol);
+         it != std::sregex_iterator(); ++it)
         visible.insert((*it)[1]);
     const auto declared = DeclaredExports();
     EXPECT_TRUE(declared.count("OpenWAV") && declared.count("SearchFiles"));

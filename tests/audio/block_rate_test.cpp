@@ -28,14 +28,14 @@ struct Converted {
     double phase;
 };
 
-Converted ConvertRamp(const std::vector<int16_t>& in, const WavInfo& info, double step, double phase,
-              int outChannels = 2, int filter = 0, double* left = nullptr,
-              double* right = nullptr) {
+Converted ConvertRamp(const std::vector<int16_t>& in, const WavInfo& info, double step,
+                      double phase, int outChannels = 2, int filter = 0, double* left = nullptr,
+                      double* right = nullptr) {
     const Bytes bytes = Samples16(in);
     AudioBlock out{};
-    const double next = ConvertBlockRate(bytes.data(), static_cast<uint32_t>(bytes.size()), &info,
-                                         &out, step, 16, outChannels, phase, filter, left, right,
-                                         nullptr);
+    const double next =
+        ConvertBlockRate(bytes.data(), static_cast<uint32_t>(bytes.size()), &info, &out, step, 16,
+                         outChannels, phase, filter, left, right, nullptr);
     Converted c{ToSamples16(Bytes(out.data, out.data + out.bytes)), next};
     std::free(out.data);
     return c;

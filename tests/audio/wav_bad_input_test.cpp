@@ -11,7 +11,7 @@ using namespace testing_support;
 namespace {
 
 class WavBadInputTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { CloseWAV(0); }
     WavInfo* Open(const Bytes& image) {
         WriteFile(dir / "bad.wav", image);
@@ -20,7 +20,9 @@ protected:
     TempDir dir;
 };
 
-Bytes GoodWav() { return SimpleWav(44100, 16, 2, Bytes(64, 1)); }
+Bytes GoodWav() {
+    return SimpleWav(44100, 16, 2, Bytes(64, 1));
+}
 
 TEST_F(WavBadInputTest, TruncatedHeadersAreRefused) {
     const Bytes good = GoodWav();

@@ -17,7 +17,7 @@ Bytes Pcm(size_t bytes) {
 }
 
 class WavFileTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         for (int slot = 0; slot < 10; ++slot) CloseWAV(slot);
     }
@@ -147,7 +147,7 @@ TEST_F(WavFileTest, CreatedHeaderMatchesTemplateAndFormat) {
     ASSERT_EQ(h.size(), 44u);
     EXPECT_EQ(Le32At(h, 24), 22050u);
     EXPECT_EQ(Le32At(h, 28), 22050u);  // byte rate
-    EXPECT_EQ(h[32], 1);                // block align
+    EXPECT_EQ(h[32], 1);               // block align
     EXPECT_EQ(h[34], 8);
     EXPECT_EQ(Le32At(h, 4), 0u);
     EXPECT_EQ(Le32At(h, 40), 0u);

@@ -33,7 +33,7 @@ void ExpectFinalised(const Bytes& file) {
 }
 
 class ResampleWavTest : public ::testing::Test {
-protected:
+  protected:
     TempDir dir;
     std::string src = dir / "src.wav";
     std::string dst = dir / "dst.wav";
@@ -42,16 +42,19 @@ protected:
 TEST_F(ResampleWavTest, SameFormatKeepsEveryFrame) {
     const Bytes pcm = StereoRamp(10000);
     WriteFile(src, SimpleWav(44100, 16, 2, pcm));
-    EXPECT_EQ(ResampleWAV(src.c_str(), dst.c_str(), 44100, 16, 2, 0, nullptr, nullptr, 1), dst.c_str());
+    EXPECT_EQ(ResampleWAV(src.c_str(), dst.c_str(), 44100, 16, 2, 0, nullptr, nullptr, 1),
+              dst.c_str());
     const Bytes out = ReadFile(dst);
     ExpectFinalised(out);
     ASSERT_EQ(out.size(), 44 + pcm.size());
     const Bytes header = SimpleWav(44100, 16, 2, {});
-    EXPECT_EQ(Bytes(out.begin() + 8, out.begin() + 40), Bytes(header.begin() + 8, header.begin() + 40));
+    EXPECT_EQ(Bytes(out.begin() + 8, out.begin() + 40),
+              Bytes(header.begin() + 8, header.begin() + 40));
     const auto in = ToSamples16(pcm);
     const auto got = ToSamples16(Bytes(out.begin() + 44, out.end()));
     using namespace tonekit::audio;
-    for (size_t i = 0; i < in.size(); ++i) ASSERT_EQ(got[i], UnitToSample(SampleToUnit(in[i]))) << i;
+    for (size_t i = 0; i < in.size(); ++i)
+        ASSERT_EQ(got[i], UnitToSample(SampleToUnit(in[i]))) << i;
 }
 
 TEST_F(ResampleWavTest, RateWidthAndChannelsChange) {
@@ -83,13 +86,25 @@ std::vector<int32_t> g_progress;
 TEST_F(ResampleWavTest, ProgressReportsAndStopsAfterTheFirstBlock) {
     WriteFile(src, SimpleWav(44100, 16, 2, StereoRamp(16384)));  // four 16384-byte blocks
     g_progress.clear();
-    ASSERT_NE(ResampleWAV(src.c_str(), dst.c_str(), 44100, 16, 2, 0,
-                          [](int32_t p) { g_progress.push_back(p); return 0; }, nullptr, 1), nullptr);
+    ASSERT_NE(ResampleWAV(
+                  src.c_str(), dst.c_str(), 44100, 16, 2, 0,
+                  [](int32_t p) {
+                      g_progress.push_back(p);
+                      return 0;
+                  },
+                  nullptr, 1),
+              nullptr);
     EXPECT_EQ(g_progress, (std::vector<int32_t>{25, 50, 75, 100, 100, 0}));
 
     g_progress.clear();
-    ASSERT_NE(ResampleWAV(src.c_str(), dst.c_str(), 44100, 16, 2, 0,
-                          [](int32_t p) { g_progress.push_back(p); return 1; }, nullptr, 1), nullptr);
+    ASSERT_NE(ResampleWAV(
+                  src.c_str(), dst.c_str(), 44100, 16, 2, 0,
+                  [](int32_t p) {
+                      g_progress.push_back(p);
+                      return 1;
+                  },
+                  nullptr, 1),
+              nullptr);
     EXPECT_EQ(g_progress, (std::vector<int32_t>{25, 0}));
     const Bytes out = ReadFile(dst);
     ExpectFinalised(out);
@@ -97,8 +112,10 @@ TEST_F(ResampleWavTest, ProgressReportsAndStopsAfterTheFirstBlock) {
 }
 
 TEST_F(ResampleWavTest, UnusableSourcesAndDestinationsWriteNothing) {
-    auto refused = [&](const std::string& from, const std::string& to, int bits = 16, int channels = 2) {
-        return ResampleWAV(from.c_str(), to.c_str(), 44100, bits, channels, 0, nullptr, nullptr, 1) == nullptr;
+    auto refused = [&](const std::string& from, const std::string& to, int bits = 16,
+                       int channels = 2) {
+        return ResampleWAV(from.c_str(), to.c_str(), 44100, bits, channels, 0, nullptr, nullptr,
+                           1) == nullptr;
     };
     EXPECT_TRUE(refused(dir / "missing.wav", dst));
     WriteFile(src, Bytes(100, 'x'));
@@ -122,7 +139,9 @@ TEST_F(ResampleWavTest, TheSourceItselfIsNeverTheDestination) {
     WriteFile(src, image);
     ASSERT_EQ(symlink(src.c_str(), (dir / "link.wav").c_str()), 0);
     EXPECT_EQ(ResampleWAV(src.c_str(), src.c_str(), 44100, 16, 2, 0, nullptr, nullptr, 1), nullptr);
-    EXPECT_EQ(ResampleWAV(src.c_str(), (dir / "link.wav").c_str(), 44100, 16, 2, 0, nullptr, nullptr, 1), nullptr);
+    EXPECT_EQ(
+        ResampleWAV(src.c_str(), (dir / "link.wav").c_str(), 44100, 16, 2, 0, nullptr, nullptr, 1),
+        nullptr);
     EXPECT_EQ(ReadFile(src), image);
 }
 
@@ -150,7 +169,9 @@ TEST_F(ResampleWavTest, SoxReadsTheResult) {
     ASSERT_EQ(RunCommand("sox -n -r 48000 -b 16 -c 2 " + src + " synth 1.5 sine 1000 vol 0.5"), 0);
     ASSERT_NE(ResampleWAV(src.c_str(), dst.c_str(), 44100, 16, 2, 0, nullptr, nullptr, 1), nullptr);
     std::string info;
-    ASSERT_EQ(RunCommand("sox --i -r " + dst + " && sox --i -c " + dst + " && sox --i -s " + dst, &info), 0);
+    ASSERT_EQ(
+        RunCommand("sox --i -r " + dst + " && sox --i -c " + dst + " && sox --i -s " + dst, &info),
+        0);
     EXPECT_EQ(info, "44100\n2\n66150\n");
 }
 

@@ -27,7 +27,8 @@ TempDir::~TempDir() {
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << path;
 }
 
@@ -54,7 +55,8 @@ void AppendChunk(Bytes& b, const char* id, const Bytes& payload) {
 }
 
 uint32_t Le32At(const Bytes& b, size_t offset) {
-    return b[offset] | b[offset + 1] << 8 | b[offset + 2] << 16 | static_cast<uint32_t>(b[offset + 3]) << 24;
+    return b[offset] | b[offset + 1] << 8 | b[offset + 2] << 16 |
+           static_cast<uint32_t>(b[offset + 3]) << 24;
 }
 
 Bytes FormatRecord(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
@@ -109,6 +111,8 @@ int RunCommand(const std::string& command, std::string* output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool HaveTool(const std::string& name) { return RunCommand("command -v " + name + " >/dev/null 2>&1") == 0; }
+bool HaveTool(const std::string& name) {
+    return RunCommand("command -v " + name + " >/dev/null 2>&1") == 0;
+}
 
 }  // namespace testing_support

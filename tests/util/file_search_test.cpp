@@ -39,7 +39,7 @@ std::vector<Seen> Search(const std::string& folder, const char* types, int noRec
 }
 
 class FileSearchTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         g_stopIn.clear();
         mkdir((dir / "Music").c_str(), 0755);
@@ -56,7 +56,8 @@ TEST_F(FileSearchTest, ReportsEveryFileWithItsTypeMatch) {
     const auto seen = Search(music(), "WAV,MP3,WMA,");
     ASSERT_EQ(seen.size(), 7u);
     auto find = [&](const std::string& rel) {
-        return *std::find_if(seen.begin(), seen.end(), [&](const Seen& s) { return s.path == music() + rel; });
+        return *std::find_if(seen.begin(), seen.end(),
+                             [&](const Seen& s) { return s.path == music() + rel; });
     };
     EXPECT_EQ(find("/a.WAV").matches, 1);
     EXPECT_EQ(find("/b.mp3").matches, 1);
@@ -123,7 +124,8 @@ TEST_F(FileSearchTest, PathsTooLongAreSkipped) {
     WriteFile(tooLong, Bytes{1});
     const auto seen = Search(music(), "*.*");
     EXPECT_EQ(seen.size(), 8u);
-    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [&](const Seen& s) { return s.path == fits; }));
+    EXPECT_TRUE(
+        std::any_of(seen.begin(), seen.end(), [&](const Seen& s) { return s.path == fits; }));
 }
 
 }  // namespace

@@ -20,7 +20,9 @@ TEST(WideText, RoundTripsAllPlanes) {
 }
 
 TEST(WideText, MalformedInputIsReplaced) {
-    EXPECT_EQ(Wide("a\xFF" "b\xC3"), u"a\uFFFDb\uFFFD");
+    EXPECT_EQ(Wide("a\xFF"
+                   "b\xC3"),
+              u"a\uFFFDb\uFFFD");
     const uint16_t lone[] = {'x', 0xD800, 'y', 0xDC00, 0};
     EXPECT_STREQ(wide2sz(lone), "x?y?");
 }

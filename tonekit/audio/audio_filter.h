@@ -10,8 +10,8 @@ inline constexpr int kFilterStateDoubles = 48;
 inline constexpr int kMaxFilterStages = 16;
 
 struct FilterSection {
-    double k;      // 2 pi f / rate
-    double d;      // 1 - damping
+    double k;  // 2 pi f / rate
+    double d;  // 1 - damping
     double gain;
     int32_t type;  // 0/1 first form, 2/3 second form; 1 and 3 return x - y
     int32_t stages;

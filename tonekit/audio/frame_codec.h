@@ -15,9 +15,13 @@ inline bool IsSupportedFormat(int32_t bits, int32_t channels) {
     return (bits == 8 || bits == 16) && (channels == 1 || channels == 2);
 }
 
-inline int32_t FrameBytes(int32_t bits, int32_t channels) { return (bits / 8) * channels; }
+inline int32_t FrameBytes(int32_t bits, int32_t channels) {
+    return (bits / 8) * channels;
+}
 
-inline int16_t Read16(const uint8_t* at) { return static_cast<int16_t>(at[0] | (at[1] << 8)); }
+inline int16_t Read16(const uint8_t* at) {
+    return static_cast<int16_t>(at[0] | (at[1] << 8));
+}
 
 inline void Write16(uint8_t* at, int16_t value) {
     at[0] = static_cast<uint8_t>(value);
@@ -25,26 +29,48 @@ inline void Write16(uint8_t* at, int16_t value) {
 }
 
 // 8-bit samples are offset by 128; they go to the high byte of the word.
-inline int16_t Widen8(uint8_t v) { return static_cast<int16_t>((v - 128) * 256); }
+inline int16_t Widen8(uint8_t v) {
+    return static_cast<int16_t>((v - 128) * 256);
+}
 inline uint8_t Narrow8(int16_t v) {
     return static_cast<uint8_t>((static_cast<uint16_t>(v) >> 8) + 128);
 }
 
 inline void DecodeFrame(const uint8_t* in, int kind, int16_t pair[2]) {
     switch (kind) {
-        case 0: pair[0] = pair[1] = Widen8(in[0]); break;
-        case 1: pair[0] = Widen8(in[0]); pair[1] = Widen8(in[1]); break;
-        case 2: pair[0] = pair[1] = Read16(in); break;
-        default: pair[0] = Read16(in); pair[1] = Read16(in + 2); break;
+        case 0:
+            pair[0] = pair[1] = Widen8(in[0]);
+            break;
+        case 1:
+            pair[0] = Widen8(in[0]);
+            pair[1] = Widen8(in[1]);
+            break;
+        case 2:
+            pair[0] = pair[1] = Read16(in);
+            break;
+        default:
+            pair[0] = Read16(in);
+            pair[1] = Read16(in + 2);
+            break;
     }
 }
 
 inline void EncodeFrame(const int16_t pair[2], int kind, uint8_t* out) {
     switch (kind) {
-        case 0: out[0] = Narrow8(pair[0]); break;
-        case 1: out[0] = Narrow8(pair[0]); out[1] = Narrow8(pair[1]); break;
-        case 2: Write16(out, pair[0]); break;
-        default: Write16(out, pair[0]); Write16(out + 2, pair[1]); break;
+        case 0:
+            out[0] = Narrow8(pair[0]);
+            break;
+        case 1:
+            out[0] = Narrow8(pair[0]);
+            out[1] = Narrow8(pair[1]);
+            break;
+        case 2:
+            Write16(out, pair[0]);
+            break;
+        default:
+            Write16(out, pair[0]);
+            Write16(out + 2, pair[1]);
+            break;
     }
 }
 

@@ -7,6 +7,8 @@ namespace tonekit::audio {
 
 inline constexpr int32_t kReaderSlots = 10;
 
-inline bool IsReaderSlot(int32_t slot) { return slot >= 0 && slot < kReaderSlots; }
+inline bool IsReaderSlot(int32_t slot) {
+    return slot >= 0 && slot < kReaderSlots;
+}
 
 }  // namespace tonekit::audio

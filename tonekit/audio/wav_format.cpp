@@ -15,7 +15,9 @@ void PutLe32(uint8_t* at, uint32_t value) {
     PutLe16(at + 2, static_cast<uint16_t>(value >> 16));
 }
 
-uint16_t GetLe16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | (at[1] << 8)); }
+uint16_t GetLe16(const uint8_t* at) {
+    return static_cast<uint16_t>(at[0] | (at[1] << 8));
+}
 
 uint32_t GetLe32(const uint8_t* at) {
     return GetLe16(at) | (static_cast<uint32_t>(GetLe16(at + 2)) << 16);

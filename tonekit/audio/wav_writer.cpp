@@ -11,10 +11,9 @@ extern "C" int32_t CreateWAVHeader(const char* fileName, int32_t sampleRate, int
     if (!fileName) return -1;
     FILE* f = std::fopen(fileName, "wb");
     if (!f) return -1;
-    const auto header =
-        tonekit::audio::MakeWavHeader(static_cast<uint32_t>(sampleRate),
-                                      static_cast<uint32_t>(bitsPerSample),
-                                      static_cast<uint32_t>(channels));
+    const auto header = tonekit::audio::MakeWavHeader(static_cast<uint32_t>(sampleRate),
+                                                      static_cast<uint32_t>(bitsPerSample),
+                                                      static_cast<uint32_t>(channels));
     const bool written = std::fwrite(header.data(), header.size(), 1, f) == 1;
     const bool closed = std::fclose(f) == 0;
     if (written && closed) return 0;

@@ -58,9 +58,8 @@ bool ConvertBlocks(const Conversion& c, FILE* out) {
         const int32_t n = ReadWAV(kSlot, kBlockBytes, buffer.data());
         AudioBlock block;
         phase = audio::ConvertBlockRate(reinterpret_cast<const uint8_t*>(buffer.data()),
-                                        static_cast<uint32_t>(n), &c.source, &block, c.step,
-                                        c.bits, c.channels, phase, c.filter, leftState,
-                                        rightState, c.hook);
+                                        static_cast<uint32_t>(n), &c.source, &block, c.step, c.bits,
+                                        c.channels, phase, c.filter, leftState, rightState, c.hook);
         written = !block.bytes || std::fwrite(block.data, 1, block.bytes, out) == block.bytes;
         std::free(block.data);
         consumed += static_cast<uint32_t>(n);

@@ -24,7 +24,9 @@ thread_local NumberRing t_lzdw2sz;
 thread_local NumberRing t_fp2sz;
 thread_local ResultRing<char, 10> t_nanosec2time;
 
-size_t Length(const char* text) { return text ? std::strlen(text) : 0; }
+size_t Length(const char* text) {
+    return text ? std::strlen(text) : 0;
+}
 
 // The slot copy of `text` with its last '/' found; null when there is none.
 char* CopyAndFindLastSlash(TextRing& ring, const char* path, char** slot) {
@@ -32,7 +34,9 @@ char* CopyAndFindLastSlash(TextRing& ring, const char* path, char** slot) {
     return std::strrchr(*slot, '/');
 }
 
-int32_t Clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+int32_t Clamp(int32_t v, int32_t lo, int32_t hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
 }  // namespace
 }  // namespace tonekit::util
@@ -123,7 +127,9 @@ extern "C" char* fp2sz(double value, int32_t decimals) {
 
 #pragma GCC diagnostic pop
 
-extern "C" double percent(double part, double whole) { return 100.0 / (whole / part); }
+extern "C" double percent(double part, double whole) {
+    return 100.0 / (whole / part);
+}
 
 extern "C" char* nanosec2time(int64_t duration) {
     // A negative duration shows as zero rather than as a text too long for the slot.
