@@ -1,12 +1,16 @@
-// Library attach and detach: run when libtonekit.so is loaded and unloaded.
-// They bind the outside components the library uses at run time.
+// Runs when libtonekit.so is loaded and unloaded.
+#include "library.h"
+#include "ui/message_box.h"
 
 namespace tonekit {
 namespace {
 
-__attribute__((constructor)) void LibraryAttach() {}
+__attribute__((constructor)) void AttachOnLoad() {
+    ui::InstallMessageBoxes();
+    LibraryAttach();
+}
 
-__attribute__((destructor)) void LibraryDetach() {}
+__attribute__((destructor)) void DetachOnUnload() { LibraryDetach(); }
 
 }  // namespace
 }  // namespace tonekit

@@ -7,6 +7,7 @@
 
 #include "audio/reader_slots.h"
 #include "audio/wav_format.h"
+#include "audio/wav_reader.h"
 #include "tonekit.h"
 
 namespace tonekit::audio {
@@ -105,6 +106,11 @@ void CloseSlot(WavSlot& slot) {
 }
 
 }  // namespace
+
+uint64_t WavReadPosition(int32_t slot) {
+    return IsReaderSlot(slot) && g_slots[slot].file ? g_slots[slot].position : 0;
+}
+
 }  // namespace tonekit::audio
 
 using tonekit::audio::g_slots;

@@ -1,10 +1,9 @@
 // Creating WAV files with the system's 44-byte header.
-#include <sys/stat.h>
-
 #include <cstdio>
 
 #include "audio/wav_format.h"
 #include "tonekit.h"
+#include "util/file_cleanup.h"
 
 extern "C" int32_t CreateWAVHeader(const char* fileName, int32_t sampleRate, int32_t bitsPerSample,
                                    int32_t channels) {
@@ -17,8 +16,6 @@ extern "C" int32_t CreateWAVHeader(const char* fileName, int32_t sampleRate, int
     const bool written = std::fwrite(header.data(), header.size(), 1, f) == 1;
     const bool closed = std::fclose(f) == 0;
     if (written && closed) return 0;
-    // Leave no half-written header behind (but never remove a device node).
-    struct stat st;
-    if (stat(fileName, &st) == 0 && S_ISREG(st.st_mode)) std::remove(fileName);
+    tonekit::util::RemoveRegularFile(fileName);  // no half-written header left behind
     return -1;
 }

@@ -41,6 +41,19 @@ typedef struct AudioBlock {
     uint32_t frameBytes;
 } AudioBlock;
 
+/* The 18-byte PCM format record of a decoded stream (byte-packed). */
+#pragma pack(push, 1)
+typedef struct WaveFormatEx {
+    uint16_t formatTag; /* 1 = integer PCM */
+    uint16_t channels;
+    uint32_t samplesPerSec;
+    uint32_t avgBytesPerSec;
+    uint16_t blockAlign;
+    uint16_t bitsPerSample;
+    uint16_t extraSize;
+} WaveFormatEx;
+#pragma pack(pop)
+
 /* ---- Callback types ----------------------------------------------------- */
 
 /* Progress: percent 0-100 of the work done (-1 once before a decode or rip
@@ -57,6 +70,13 @@ typedef void (*SampleHook)(void* frame);
  * call. A non-zero result ends the listing of the current folder. */
 typedef int32_t (*SearchFilesCallback)(const char* path, const char* folder, const char* name,
                                        int32_t matches);
+
+/* Fills one playback buffer (16-bit stereo frames at the device rate) on the
+ * device's audio thread. */
+typedef void (*FillCallback)(void* buffer);
+
+/* An open playback device. */
+typedef void* WaveOutHandle;
 
 /* Called by WaitTime with the remaining milliseconds; non-zero ends the wait. */
 typedef int32_t (*WaitCallback)(int32_t remainingMs);
@@ -87,6 +107,36 @@ TK_EXPORT double lin2log(double value, double range, int32_t flags);
 TK_EXPORT const char* ResampleWAV(const char* sourcePath, const char* destPath, uint32_t rate,
                                   int32_t bits, int32_t channels, int32_t keepRate,
                                   ProgressCallback progress, SampleHook hook, int32_t filter);
+
+/* ---- Compressed-audio reader (shares the reader slots) -------------------- */
+
+/* Times and durations are in 100-ns units. Returns 1, or 0 on failure. */
+TK_EXPORT int32_t OpenWMA(int32_t slot, const char* fileName, uint64_t startTime,
+                          uint64_t* duration);
+TK_EXPORT const WaveFormatEx* GetFormatWMA(int32_t slot);
+/* The next block of 44,100 Hz 16-bit stereo PCM (calloc'ed; the caller frees
+ * *data). Returns the percentage played, or -1 at the end. */
+TK_EXPORT int32_t ReadWMA(int32_t slot, char** data, int32_t* bytes, uint64_t* time, double speed);
+TK_EXPORT void CloseWMA(int32_t slot);
+
+/* ---- Encoding and decoding whole files (0 on success, -1 on failure) ------ */
+
+/* bitrate in kbit/s; the source's 16-bit stereo PCM starts at offset 44. */
+TK_EXPORT int32_t WAV2MP3(const char* source, const char* destination, int32_t bitrate,
+                          int32_t sampleRate, ProgressCallback progress);
+/* bitrate 64 selects the 64 kbit/s profile, any other value 128 kbit/s. */
+TK_EXPORT int32_t WAV2WMA(const char* source, const char* destination, int32_t bitrate,
+                          ProgressCallback progress);
+TK_EXPORT int32_t WMA2WAV(const char* source, const char* destination, ProgressCallback progress);
+
+/* ---- Playback device --------------------------------------------------------- */
+
+/* Opens (handle null: returns the device, or null) or closes (returns null once
+ * every buffer came back) the playback device. deviceId -1 is the default. */
+TK_EXPORT WaveOutHandle CreateWaveOut(int32_t sampleRate, int32_t bufferBytes, int32_t bufferCount,
+                                      int32_t deviceId, FillCallback fill, WaveOutHandle handle);
+/* One cosine sample; advances *phase (degrees). */
+TK_EXPORT double SineWave(int32_t sampleRate, double frequency, double amplitude, double* phase);
 
 /* ---- Text and number helpers --------------------------------------------- */
 

@@ -1,0 +1,12 @@
+#include "library.h"
+
+#include "audio/blade_encoder.h"
+#include "util/dynamic_library.h"
+
+namespace tonekit {
+
+void LibraryAttach() { audio::AttachLame(util::LibraryCandidates("libmp3lame.so.0")); }
+
+void LibraryDetach() { audio::DetachLame(); }
+
+}  // namespace tonekit

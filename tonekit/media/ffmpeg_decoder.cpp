@@ -1,0 +1,181 @@
+// MediaDecoder on libavformat + libavcodec + libswresample.
+#include "media/ffmpeg_api.h"
+#include "media/media_decoder.h"
+
+namespace tonekit::media {
+namespace {
+
+class FfmpegDecoder final : public MediaDecoder {
+public:
+    explicit FfmpegDecoder(const FfmpegApi& ff) : ff_(ff) {}
+    ~FfmpegDecoder() override;
+
+    bool Open(const char* path);
+    uint64_t Duration() const override { return duration_; }
+    const WaveFormatEx& Format() const override { return format_; }
+    void Seek(uint64_t time) override;
+    bool NextBlock(std::vector<uint8_t>& pcm, uint64_t& time) override;
+
+private:
+    bool ConfigureResampler(const AVFrame& frame);
+    void Convert(const AVFrame* frame, std::vector<uint8_t>& pcm);
+    bool FeedDecoder();
+
+    const FfmpegApi& ff_;
+    AVFormatContext* format_ctx_ = nullptr;
+    AVCodecContext* codec_ = nullptr;
+    SwrContext* swr_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    AVFrame* frame_ = nullptr;
+    int stream_ = -1;
+    WaveFormatEx format_{};
+    uint64_t duration_ = 0;
+    uint64_t start_ = 0;        // time of the first frame delivered after open or seek
+    uint64_t framesOut_ = 0;    // frames delivered since then
+    bool draining_ = false;     // the decoder has been told the input ended
+    bool finished_ = false;
+    // The input format the resampler was set up for.
+    int inFormat_ = -1, inRate_ = 0, inChannels_ = 0;
+};
+
+FfmpegDecoder::~FfmpegDecoder() {
+    ff_.swr_free(&swr_);
+    ff_.av_frame_free(&frame_);
+    ff_.av_packet_free(&packet_);
+    ff_.avcodec_free_context(&codec_);
+    if (format_ctx_) ff_.avformat_close_input(&format_ctx_);
+}
+
+bool FfmpegDecoder::Open(const char* path) {
+    if (ff_.avformat_open_input(&format_ctx_, path, nullptr, nullptr) < 0) return false;
+    if (ff_.avformat_find_stream_info(format_ctx_, nullptr) < 0) return false;
+    const AVCodec* decoder = nullptr;
+    stream_ = ff_.av_find_best_stream(format_ctx_, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    if (stream_ < 0 || !decoder) return false;
+    const AVStream* stream = format_ctx_->streams[stream_];
+    codec_ = ff_.avcodec_alloc_context3(decoder);
+    if (!codec_ || ff_.avcodec_parameters_to_context(codec_, stream->codecpar) < 0 ||
+        ff_.avcodec_open2(codec_, decoder, nullptr) < 0)
+        return false;
+    packet_ = ff_.av_packet_alloc();
+    frame_ = ff_.av_frame_alloc();
+    if (!packet_ || !frame_) return false;
+
+    const uint16_t channels = codec_->ch_layout.nb_channels == 1 ? 1 : 2;
+    format_ = WaveFormatEx{1, channels, kOutputRate, kOutputRate * channels * 2,
+                           static_cast<uint16_t>(channels * 2), 16, 0};
+    if (format_ctx_->duration != AV_NOPTS_VALUE && format_ctx_->duration > 0) {
+        duration_ = static_cast<uint64_t>(format_ctx_->duration) * (kTicksPerSecond / AV_TIME_BASE);
+    } else if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+        duration_ = static_cast<uint64_t>(stream->duration * av_q2d(stream->time_base) * kTicksPerSecond);
+    }
+    return true;
+}
+
+void FfmpegDecoder::Seek(uint64_t time) {
+    const int64_t target = static_cast<int64_t>(time / (kTicksPerSecond / AV_TIME_BASE));
+    if (ff_.av_seek_frame(format_ctx_, -1, target, AVSEEK_FLAG_BACKWARD) >= 0) {
+        ff_.avcodec_flush_buffers(codec_);
+        ff_.swr_free(&swr_);
+        inFormat_ = -1;
+        start_ = time;
+        framesOut_ = 0;
+        draining_ = finished_ = false;
+    }
+}
+
+bool FfmpegDecoder::ConfigureResampler(const AVFrame& frame) {
+    if (swr_ && frame.format == inFormat_ && frame.sample_rate == inRate_ &&
+        frame.ch_layout.nb_channels == inChannels_)
+        return true;
+    ff_.swr_free(&swr_);
+    AVChannelLayout in{}, out{};
+    if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels == 0)
+        ff_.av_channel_layout_default(&in, frame.ch_layout.nb_channels ? frame.ch_layout.nb_channels : 2);
+    else
+        ff_.av_channel_layout_copy(&in, &frame.ch_layout);
+    ff_.av_channel_layout_default(&out, format_.channels);
+    int result = ff_.swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_S16, kOutputRate, &in,
+                                         static_cast<AVSampleFormat>(frame.format),
+                                         frame.sample_rate, 0, nullptr);
+    ff_.av_channel_layout_uninit(&in);
+    ff_.av_channel_layout_uninit(&out);
+    if (result < 0) return false;
+    // High-quality rate conversion where the build offers it.
+    ff_.av_opt_set(swr_, "resampler", "soxr", 0);
+    if (ff_.swr_init(swr_) < 0) {
+        ff_.av_opt_set(swr_, "resampler", "swr", 0);
+        if (ff_.swr_init(swr_) < 0) return false;
+    }
+    inFormat_ = frame.format;
+    inRate_ = frame.sample_rate;
+    inChannels_ = frame.ch_layout.nb_channels;
+    return true;
+}
+
+// Appends the resampled frames of `frame` (null: what the resampler holds back).
+void FfmpegDecoder::Convert(const AVFrame* frame, std::vector<uint8_t>& pcm) {
+    if (!swr_) return;
+    const int inSamples = frame ? frame->nb_samples : 0;
+    const int capacity = ff_.swr_get_out_samples(swr_, inSamples);
+    if (capacity <= 0) return;
+    const size_t used = pcm.size();
+    pcm.resize(used + static_cast<size_t>(capacity) * format_.blockAlign);
+    uint8_t* out[1] = {pcm.data() + used};
+    const int n = ff_.swr_convert(swr_, out, capacity,
+                                  frame ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
+                                  inSamples);
+    pcm.resize(used + static_cast<size_t>(n > 0 ? n : 0) * format_.blockAlign);
+}
+
+// Sends the next packet of our stream, or the end of input; false when there is
+// nothing more to send.
+bool FfmpegDecoder::FeedDecoder() {
+    while (!draining_) {
+        if (ff_.av_read_frame(format_ctx_, packet_) < 0) {
+            ff_.avcodec_send_packet(codec_, nullptr);
+            draining_ = true;
+            return true;
+        }
+        const bool ours = packet_->stream_index == stream_;
+        // A damaged packet is dropped; decoding goes on with the next one.
+        if (ours) ff_.avcodec_send_packet(codec_, packet_);
+        ff_.av_packet_unref(packet_);
+        if (ours) return true;
+    }
+    return false;
+}
+
+bool FfmpegDecoder::NextBlock(std::vector<uint8_t>& pcm, uint64_t& time) {
+    pcm.clear();
+    while (!finished_) {
+        const int r = ff_.avcodec_receive_frame(codec_, frame_);
+        if (r == 0) {
+            if (ConfigureResampler(*frame_)) Convert(frame_, pcm);
+            ff_.av_frame_unref(frame_);
+        } else if (r == AVERROR(EAGAIN) && FeedDecoder()) {
+            continue;
+        } else {
+            Convert(nullptr, pcm);  // the resampler's tail
+            finished_ = true;
+        }
+        if (!pcm.empty()) {
+            time = start_ + framesOut_ * kTicksPerSecond / kOutputRate;
+            framesOut_ += pcm.size() / format_.blockAlign;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::unique_ptr<MediaDecoder> OpenMediaDecoder(const char* path) {
+    const FfmpegApi* ff = Ffmpeg();
+    if (!ff || !path) return nullptr;
+    auto decoder = std::make_unique<FfmpegDecoder>(*ff);
+    if (!decoder->Open(path)) return nullptr;
+    return decoder;
+}
+
+}  // namespace tonekit::media
