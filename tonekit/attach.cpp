@@ -10,7 +10,9 @@ __attribute__((constructor)) void AttachOnLoad() {
     LibraryAttach();
 }
 
-__attribute__((destructor)) void DetachOnUnload() { LibraryDetach(); }
+__attribute__((destructor)) void DetachOnUnload() {
+    LibraryDetach();
+}
 
 }  // namespace
 }  // namespace tonekit

@@ -5,8 +5,12 @@
 
 namespace tonekit {
 
-void LibraryAttach() { audio::AttachLame(util::LibraryCandidates("libmp3lame.so.0")); }
+void LibraryAttach() {
+    audio::AttachLame(util::LibraryCandidates("libmp3lame.so.0"));
+}
 
-void LibraryDetach() { audio::DetachLame(); }
+void LibraryDetach() {
+    audio::DetachLame();
+}
 
 }  // namespace tonekit

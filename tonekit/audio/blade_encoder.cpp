@@ -9,16 +9,18 @@
 namespace tonekit::audio {
 namespace {
 
-#define TK_LAME_FUNCTIONS(X)                                                               \
-    X(lame_init) X(lame_close) X(lame_init_params) X(lame_set_in_samplerate)               \
-    X(lame_set_out_samplerate) X(lame_set_num_channels) X(lame_set_mode) X(lame_set_brate) \
-    X(lame_set_VBR) X(lame_set_VBR_q) X(lame_set_VBR_min_bitrate_kbps)                     \
-    X(lame_set_VBR_max_bitrate_kbps) X(lame_set_VBR_mean_bitrate_kbps)                     \
-    X(lame_set_bWriteVbrTag) X(lame_set_disable_reservoir) X(lame_set_original)            \
-    X(lame_set_copyright) X(lame_set_extension) X(lame_set_error_protection)               \
-    X(lame_set_emphasis) X(lame_set_strict_ISO) X(lame_set_quality) X(lame_get_framesize)  \
-    X(lame_encode_buffer) X(lame_encode_buffer_interleaved) X(lame_encode_flush)           \
-    X(lame_mp3_tags_fid)
+#define TK_LAME_FUNCTIONS(X)                                                                    \
+    X(lame_init)                                                                                \
+    X(lame_close)                                                                               \
+    X(lame_init_params) X(lame_set_in_samplerate) X(lame_set_out_samplerate)                    \
+        X(lame_set_num_channels) X(lame_set_mode) X(lame_set_brate) X(lame_set_VBR)             \
+            X(lame_set_VBR_q) X(lame_set_VBR_min_bitrate_kbps) X(lame_set_VBR_max_bitrate_kbps) \
+                X(lame_set_VBR_mean_bitrate_kbps) X(lame_set_bWriteVbrTag)                      \
+                    X(lame_set_disable_reservoir) X(lame_set_original) X(lame_set_copyright)    \
+                        X(lame_set_extension) X(lame_set_error_protection) X(lame_set_emphasis) \
+                            X(lame_set_strict_ISO) X(lame_set_quality) X(lame_get_framesize)    \
+                                X(lame_encode_buffer) X(lame_encode_buffer_interleaved)         \
+                                    X(lame_encode_flush) X(lame_mp3_tags_fid)
 
 struct LameApi {
     TK_LAME_FUNCTIONS(TK_DECLARE_FUNCTION)
@@ -37,7 +39,9 @@ struct BladeStream {
 
 constexpr int kMpeg1 = 1;
 
-bool IsMpeg1Rate(uint32_t rate) { return rate == 32000 || rate == 44100 || rate == 48000; }
+bool IsMpeg1Rate(uint32_t rate) {
+    return rate == 32000 || rate == 44100 || rate == 48000;
+}
 
 void ApplyConfig(const BeConfig& c, lame_global_flags* gf, int channels) {
     const LameApi& l = g_lame;
@@ -101,11 +105,10 @@ uint32_t BeEncodeChunk(BeStream stream, uint32_t sampleCount, const int16_t* pcm
     if (!s || !s->flags || !written) return kBeErrInvalidHandle;
     auto* samples = const_cast<short*>(pcm);
     const int frames = static_cast<int>(sampleCount) / s->channels;
-    const int n = s->channels == 2
-                      ? g_lame.lame_encode_buffer_interleaved(s->flags, samples, frames, mp3,
-                                                              s->bufferBytes)
-                      : g_lame.lame_encode_buffer(s->flags, samples, samples, frames, mp3,
-                                                  s->bufferBytes);
+    const int n =
+        s->channels == 2
+            ? g_lame.lame_encode_buffer_interleaved(s->flags, samples, frames, mp3, s->bufferBytes)
+            : g_lame.lame_encode_buffer(s->flags, samples, samples, frames, mp3, s->bufferBytes);
     *written = n > 0 ? static_cast<uint32_t>(n) : 0;
     return n < 0 ? kBeErrInvalidParameters : kBeErrSuccessful;
 }
@@ -169,6 +172,8 @@ void DetachLame() {
     g_library.Close();
 }
 
-const LameEntryPoints* Lame() { return g_bound ? &kEntryPoints : nullptr; }
+const LameEntryPoints* Lame() {
+    return g_bound ? &kEntryPoints : nullptr;
+}
 
 }  // namespace tonekit::audio

@@ -48,7 +48,9 @@ bool IsWavName(const char* fileName) {
 }
 
 // 100-ns units per frame, truncated, as durations and block times count them.
-uint64_t TicksPerFrame(uint32_t sampleRate) { return media::kTicksPerSecond / sampleRate; }
+uint64_t TicksPerFrame(uint32_t sampleRate) {
+    return media::kTicksPerSecond / sampleRate;
+}
 
 bool IsReadableWav(const WavInfo& info) {
     return info.formatTag == 1 && info.sampleRate > 0 &&
@@ -98,9 +100,9 @@ int32_t ReadWavBlock(int32_t slot, AudioBlock& out, uint64_t* time, double speed
     n -= n % static_cast<int32_t>(info.blockAlign);
     if (n <= 0) return -1;
     const double step = info.sampleRate * kStepPerHertz * speed;
-    r.phase = ConvertBlockRate(reinterpret_cast<const uint8_t*>(buffer.data()),
-                               static_cast<uint32_t>(n), &info, &out, step, 16, 2, r.phase, 1,
-                               r.leftState, r.rightState, nullptr);
+    r.phase =
+        ConvertBlockRate(reinterpret_cast<const uint8_t*>(buffer.data()), static_cast<uint32_t>(n),
+                         &info, &out, step, 16, 2, r.phase, 1, r.leftState, r.rightState, nullptr);
     const uint64_t position = WavReadPosition(slot);
     if (time) *time = position / info.blockAlign * TicksPerFrame(info.sampleRate);
     return static_cast<int32_t>(100.0 * static_cast<double>(position) / info.dataBytes);
@@ -186,9 +188,14 @@ extern "C" int32_t ReadWMA(int32_t slot, char** data, int32_t* bytes, uint64_t* 
     AudioBlock out{};
     int32_t result = -1;
     switch (g_readers[slot].kind) {
-        case ReaderSlot::Kind::Wav: result = ReadWavBlock(slot, out, time, speed); break;
-        case ReaderSlot::Kind::Decoder: result = ReadDecodedBlock(slot, out, time, speed); break;
-        case ReaderSlot::Kind::Empty: break;
+        case ReaderSlot::Kind::Wav:
+            result = ReadWavBlock(slot, out, time, speed);
+            break;
+        case ReaderSlot::Kind::Decoder:
+            result = ReadDecodedBlock(slot, out, time, speed);
+            break;
+        case ReaderSlot::Kind::Empty:
+            break;
     }
     if (result < 0 || !out.data) {
         std::free(out.data);

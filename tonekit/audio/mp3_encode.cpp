@@ -87,7 +87,11 @@ extern "C" int32_t WAV2MP3(const char* source, const char* destination, int32_t 
         tonekit::util::RemoveRegularFile(destination);
         return -1;
     }
-    Encoding e{*be, stream, in, out, std::vector<int16_t>(samplesPerChunk),
+    Encoding e{*be,
+               stream,
+               in,
+               out,
+               std::vector<int16_t>(samplesPerChunk),
                std::vector<uint8_t>(mp3Bytes)};
     std::fseek(in, 0, SEEK_END);
     const long length = std::ftell(in);

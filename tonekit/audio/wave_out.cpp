@@ -18,10 +18,12 @@
 namespace tonekit::audio {
 namespace {
 
-#define TK_SDL_FUNCTIONS(X)                                                          \
-    X(SDL_InitSubSystem) X(SDL_QuitSubSystem) X(SDL_AudioInit) X(SDL_AudioQuit)      \
-    X(SDL_GetCurrentAudioDriver) X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice)     \
-    X(SDL_PauseAudioDevice) X(SDL_GetNumAudioDevices) X(SDL_GetAudioDeviceName)
+#define TK_SDL_FUNCTIONS(X)                                                               \
+    X(SDL_InitSubSystem)                                                                  \
+    X(SDL_QuitSubSystem)                                                                  \
+    X(SDL_AudioInit) X(SDL_AudioQuit) X(SDL_GetCurrentAudioDriver) X(SDL_OpenAudioDevice) \
+        X(SDL_CloseAudioDevice) X(SDL_PauseAudioDevice) X(SDL_GetNumAudioDevices)         \
+            X(SDL_GetAudioDeviceName)
 
 struct SdlApi {
     TK_SDL_FUNCTIONS(TK_DECLARE_FUNCTION)
@@ -54,8 +56,8 @@ struct WaveOutRing {
     uint32_t bufferBytes = 0;
     std::vector<uint8_t*> buffers;
     FillCallback fill = nullptr;
-    size_t current = 0;  // the buffer playing now
-    uint32_t offset = 0; // bytes of it already played
+    size_t current = 0;   // the buffer playing now
+    uint32_t offset = 0;  // bytes of it already played
 
     std::mutex lock;
     std::condition_variable allReturned;
@@ -72,7 +74,8 @@ struct WaveOutRing {
                 std::memset(stream, 0, static_cast<size_t>(len));
                 return;
             }
-            const uint32_t take = std::min<uint32_t>(static_cast<uint32_t>(len), bufferBytes - offset);
+            const uint32_t take =
+                std::min<uint32_t>(static_cast<uint32_t>(len), bufferBytes - offset);
             std::memcpy(stream, buffer + offset, take);
             stream += take;
             len -= static_cast<int>(take);

@@ -37,8 +37,8 @@ bool DecodeInto(FILE* out, ProgressCallback progress) {
         uint64_t time = 0;
         const int32_t percentDone = ReadWMA(kDecodeSlot, &data, &bytes, &time, 1.0);
         if (percentDone < 0) return true;
-        const bool written = std::fwrite(data, 1, static_cast<size_t>(bytes), out) ==
-                             static_cast<size_t>(bytes);
+        const bool written =
+            std::fwrite(data, 1, static_cast<size_t>(bytes), out) == static_cast<size_t>(bytes);
         std::free(data);
         if (!written) return false;
         if (progress && progress(percentDone)) return true;
@@ -99,6 +99,7 @@ extern "C" int32_t WAV2WMA(const char* source, const char* destination, int32_t 
     }
     ok = writer->Finish() && ok;
     std::fclose(in);
-    if (!ok && !writer->WroteAudio()) tonekit::util::RemoveRegularFile(destination);
+    if (!ok && tonekit::util::IsShorterThan(destination, 1))
+        tonekit::util::RemoveRegularFile(destination);  // nothing could be written
     return ok ? 0 : -1;
 }

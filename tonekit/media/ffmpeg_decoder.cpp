@@ -6,7 +6,7 @@ namespace tonekit::media {
 namespace {
 
 class FfmpegDecoder final : public MediaDecoder {
-public:
+  public:
     explicit FfmpegDecoder(const FfmpegApi& ff) : ff_(ff) {}
     ~FfmpegDecoder() override;
 
@@ -16,7 +16,7 @@ public:
     void Seek(uint64_t time) override;
     bool NextBlock(std::vector<uint8_t>& pcm, uint64_t& time) override;
 
-private:
+  private:
     bool ConfigureResampler(const AVFrame& frame);
     void Convert(const AVFrame* frame, std::vector<uint8_t>& pcm);
     bool FeedDecoder();
@@ -30,9 +30,9 @@ private:
     int stream_ = -1;
     WaveFormatEx format_{};
     uint64_t duration_ = 0;
-    uint64_t start_ = 0;        // time of the first frame delivered after open or seek
-    uint64_t framesOut_ = 0;    // frames delivered since then
-    bool draining_ = false;     // the decoder has been told the input ended
+    uint64_t start_ = 0;      // time of the first frame delivered after open or seek
+    uint64_t framesOut_ = 0;  // frames delivered since then
+    bool draining_ = false;   // the decoder has been told the input ended
     bool finished_ = false;
     // The input format the resampler was set up for.
     int inFormat_ = -1, inRate_ = 0, inChannels_ = 0;
@@ -62,12 +62,14 @@ bool FfmpegDecoder::Open(const char* path) {
     if (!packet_ || !frame_) return false;
 
     const uint16_t channels = codec_->ch_layout.nb_channels == 1 ? 1 : 2;
-    format_ = WaveFormatEx{1, channels, kOutputRate, kOutputRate * channels * 2,
-                           static_cast<uint16_t>(channels * 2), 16, 0};
+    format_ = WaveFormatEx{
+        1,  channels, kOutputRate, kOutputRate * channels * 2, static_cast<uint16_t>(channels * 2),
+        16, 0};
     if (format_ctx_->duration != AV_NOPTS_VALUE && format_ctx_->duration > 0) {
         duration_ = static_cast<uint64_t>(format_ctx_->duration) * (kTicksPerSecond / AV_TIME_BASE);
     } else if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
-        duration_ = static_cast<uint64_t>(stream->duration * av_q2d(stream->time_base) * kTicksPerSecond);
+        duration_ =
+            static_cast<uint64_t>(stream->duration * av_q2d(stream->time_base) * kTicksPerSecond);
     }
     return true;
 }
@@ -91,7 +93,8 @@ bool FfmpegDecoder::ConfigureResampler(const AVFrame& frame) {
     ff_.swr_free(&swr_);
     AVChannelLayout in{}, out{};
     if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels == 0)
-        ff_.av_channel_layout_default(&in, frame.ch_layout.nb_channels ? frame.ch_layout.nb_channels : 2);
+        ff_.av_channel_layout_default(
+            &in, frame.ch_layout.nb_channels ? frame.ch_layout.nb_channels : 2);
     else
         ff_.av_channel_layout_copy(&in, &frame.ch_layout);
     ff_.av_channel_layout_default(&out, format_.channels);
@@ -122,9 +125,9 @@ void FfmpegDecoder::Convert(const AVFrame* frame, std::vector<uint8_t>& pcm) {
     const size_t used = pcm.size();
     pcm.resize(used + static_cast<size_t>(capacity) * format_.blockAlign);
     uint8_t* out[1] = {pcm.data() + used};
-    const int n = ff_.swr_convert(swr_, out, capacity,
-                                  frame ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
-                                  inSamples);
+    const int n = ff_.swr_convert(
+        swr_, out, capacity, frame ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
+        inSamples);
     pcm.resize(used + static_cast<size_t>(n > 0 ? n : 0) * format_.blockAlign);
 }
 

@@ -8,16 +8,15 @@ namespace tonekit::media {
 namespace {
 
 class FfmpegWmaWriter final : public WmaWriter {
-public:
+  public:
     explicit FfmpegWmaWriter(const FfmpegApi& ff) : ff_(ff) {}
     ~FfmpegWmaWriter() override;
 
     bool Open(const char* path, int64_t bitsPerSecond);
     bool WriteBlock(const uint8_t* pcm, size_t bytes, uint64_t time) override;
     bool Finish() override;
-    bool WroteAudio() const override { return packetsWritten_ > 0; }
 
-private:
+  private:
     bool EncodeQueued(bool final);
     bool SendFrame(const AVFrame* frame);
 
@@ -30,7 +29,6 @@ private:
     AVPacket* packet_ = nullptr;
     std::vector<float> left_, right_;
     int64_t nextPts_ = 0;
-    int64_t packetsWritten_ = 0;
     bool headerWritten_ = false;
     bool failed_ = false;
 };
@@ -100,7 +98,8 @@ bool FfmpegWmaWriter::EncodeQueued(bool final) {
         const int queued = ff_.av_audio_fifo_size(queue_);
         if (queued == 0 || (queued < frameSize && !final)) break;
         if (ff_.av_frame_make_writable(frame_) < 0) return failed_ = true, false;
-        const int n = ff_.av_audio_fifo_read(queue_, reinterpret_cast<void**>(frame_->data), frameSize);
+        const int n =
+            ff_.av_audio_fifo_read(queue_, reinterpret_cast<void**>(frame_->data), frameSize);
         for (int ch = 0; ch < 2; ++ch) {
             float* plane = reinterpret_cast<float*>(frame_->data[ch]);
             std::fill(plane + (n > 0 ? n : 0), plane + frameSize, 0.0f);
@@ -118,11 +117,8 @@ bool FfmpegWmaWriter::SendFrame(const AVFrame* frame) {
     while (ff_.avcodec_receive_packet(encoder_, packet_) == 0) {
         ff_.av_packet_rescale_ts(packet_, encoder_->time_base, stream_->time_base);
         packet_->stream_index = stream_->index;
-        if (ff_.av_interleaved_write_frame(out_, packet_) < 0 || out_->pb->error < 0) {
+        if (ff_.av_interleaved_write_frame(out_, packet_) < 0 || out_->pb->error < 0)
             failed_ = true;
-        } else {
-            ++packetsWritten_;
-        }
         ff_.av_packet_unref(packet_);
     }
     return !failed_;

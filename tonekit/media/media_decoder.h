@@ -15,7 +15,7 @@ inline constexpr uint32_t kOutputRate = 44100;
 inline constexpr uint64_t kTicksPerSecond = 10000000;  // 100-ns units
 
 class MediaDecoder {
-public:
+  public:
     virtual ~MediaDecoder() = default;
     // Length of the file in 100-ns units; 0 when unknown.
     virtual uint64_t Duration() const = 0;
@@ -32,14 +32,12 @@ std::unique_ptr<MediaDecoder> OpenMediaDecoder(const char* path);
 
 // Encodes 44,100 Hz 16-bit stereo PCM into a WMA (wmav2 in ASF) file.
 class WmaWriter {
-public:
+  public:
     virtual ~WmaWriter() = default;
     // `time` is the block's start in 100-ns units. False once a write failed.
     virtual bool WriteBlock(const uint8_t* pcm, size_t bytes, uint64_t time) = 0;
     // Flushes the encoder and completes the file; false when anything failed.
     virtual bool Finish() = 0;
-    // Whether any encoded audio reached the file.
-    virtual bool WroteAudio() const = 0;
 };
 
 // Null when the file cannot be created.

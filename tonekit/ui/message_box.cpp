@@ -13,9 +13,12 @@ util::MessagePresenter g_fallback = nullptr;
 
 QMessageBox::Icon ToQt(util::MessageIcon icon) {
     switch (icon) {
-        case util::MessageIcon::Error: return QMessageBox::Critical;
-        case util::MessageIcon::Warning: return QMessageBox::Warning;
-        case util::MessageIcon::Information: return QMessageBox::Information;
+        case util::MessageIcon::Error:
+            return QMessageBox::Critical;
+        case util::MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case util::MessageIcon::Information:
+            return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
@@ -33,6 +36,8 @@ void ShowMessageBox(const char* text, const char* caption, util::MessageIcon ico
 
 }  // namespace
 
-void InstallMessageBoxes() { g_fallback = util::SetMessagePresenter(ShowMessageBox); }
+void InstallMessageBoxes() {
+    g_fallback = util::SetMessagePresenter(ShowMessageBox);
+}
 
 }  // namespace tonekit::ui

@@ -19,7 +19,9 @@ std::vector<std::string> LibraryCandidates(const std::string& fileName) {
     return {ProgramFolder() + fileName, fileName};
 }
 
-DynamicLibrary::~DynamicLibrary() { Close(); }
+DynamicLibrary::~DynamicLibrary() {
+    Close();
+}
 
 bool DynamicLibrary::Open(const std::vector<std::string>& candidates) {
     Close();

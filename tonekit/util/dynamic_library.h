@@ -14,7 +14,7 @@ std::string ProgramFolder();
 std::vector<std::string> LibraryCandidates(const std::string& fileName);
 
 class DynamicLibrary {
-public:
+  public:
     DynamicLibrary() = default;
     ~DynamicLibrary();
     DynamicLibrary(const DynamicLibrary&) = delete;
@@ -26,15 +26,15 @@ public:
     bool IsOpen() const { return handle_ != nullptr; }
     void* Symbol(const char* name) const;
 
-private:
+  private:
     void* handle_ = nullptr;
 };
 
 // Resolves every function of an X-macro list from the given libraries into the
 // members of `api` of the same names; false when one is missing.
-#define TK_RESOLVE_FUNCTION(name)                                                     \
-    api.name = nullptr;                                                              \
-    for (const auto* lib : libraries)                                                \
+#define TK_RESOLVE_FUNCTION(name)                                                           \
+    api.name = nullptr;                                                                     \
+    for (const auto* lib : libraries)                                                       \
         if (!api.name) api.name = reinterpret_cast<decltype(api.name)>(lib->Symbol(#name)); \
     complete = complete && api.name != nullptr;
 

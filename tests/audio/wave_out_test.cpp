@@ -1,0 +1,93 @@
+// The playback ring on SDL's dummy (paced, silent) and disk (recording) drivers.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <thread>
+
+#include "test_support.h"
+#include "tonekit.h"
+#include "util/message.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::atomic<int> g_fills{0};
+std::atomic<uint8_t> g_next{1};
+
+void CountingFill(void* buffer) {
+    ++g_fills;
+    std::memset(buffer, g_next++, 4096);
+}
+
+std::string g_message;
+
+TEST(WaveOut, BufferCountsOutsideTwoToSixteenAreRefused) {
+    const auto previous = tonekit::util::SetMessagePresenter(
+        [](const char* text, const char* caption, tonekit::util::MessageIcon) {
+            g_message = std::string(caption) + "|" + text;
+        });
+    for (int count : {1, 17, 0, -3}) {
+        g_message.clear();
+        EXPECT_EQ(CreateWaveOut(44100, 4096, count, -1, CountingFill, nullptr), nullptr);
+        EXPECT_EQ(g_message, "ERROR|Number of Buffers Must be Between 2 and 16");
+    }
+    tonekit::util::SetMessagePresenter(previous);
+}
+
+TEST(WaveOut, DummyDevicePacesTheRingAndDrainsOnClose) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    for (int count : {2, 16, 4}) {  // reopening after a close works like the first time
+        g_fills = 0;
+        WaveOutHandle device = CreateWaveOut(44100, 4096, count, -1, CountingFill, nullptr);
+        ASSERT_NE(device, nullptr);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const int during = g_fills;
+        EXPECT_EQ(CreateWaveOut(0, 0, 0, 0, nullptr, device), nullptr);
+        // 300 ms at 44,100 Hz is about 13 buffers of 4,096 bytes; a device that
+        // did not pace itself would have asked for thousands.
+        EXPECT_GE(during, 1);
+        EXPECT_LE(during, 200);
+        EXPECT_EQ(g_fills, during) << "no refills once closing";
+    }
+    unsetenv("SDL_AUDIODRIVER");
+}
+
+TEST(WaveOut, DiskDeviceRecordsSilenceThenWhatWasFilled) {
+    TempDir dir;
+    const std::string recording = dir / "played.raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+    g_next = 1;
+    g_fills = 0;
+    WaveOutHandle device = CreateWaveOut(44100, 4096, 3, -1, CountingFill, nullptr);
+    ASSERT_NE(device, nullptr);
+    while (g_fills < 5) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    CreateWaveOut(0, 0, 0, 0, nullptr, device);
+    unsetenv("SDL_AUDIODRIVER");
+    unsetenv("SDL_DISKAUDIOFILE");
+
+    const Bytes played = ReadFile(recording);
+    const int filled = g_fills;
+    ASSERT_GE(played.size(), static_cast<size_t>(3 + filled) * 4096);
+    for (size_t i = 0; i < 3 * 4096; ++i) ASSERT_EQ(played[i], 0) << i;
+    for (int b = 0; b < filled; ++b)
+        for (size_t i = 0; i < 4096; ++i) ASSERT_EQ(played[(3 + b) * 4096 + i], b + 1) << b;
+}
+
+TEST(SineWaveTest, CosineWithAdvancingPhase) {
+    double phase = 0;
+    EXPECT_EQ(SineWave(44100, 441.0, 1.0, &phase), 1.0);
+    EXPECT_NEAR(phase, 3.6, 1e-12);
+    for (int i = 1; i < 100; ++i) SineWave(44100, 441.0, 1.0, &phase);
+    EXPECT_TRUE(phase < 1e-9 || phase > 360 - 1e-9);
+    phase = 90;
+    const double v = SineWave(44100, 0.0, 0.5, &phase);
+    EXPECT_NE(v, 0.0);
+    EXPECT_NEAR(v, 1.48e-13, 0.05e-13);
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+// The real peer tools (sox, lame, ffmpeg, ffprobe) as the codec tests use them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// Decodes any file with ffmpeg to interleaved 44,100 Hz 16-bit stereo, through
+// the audio filter `filter` when one is given.
+std::vector<int16_t> FfmpegDecode(const std::string& path, const std::string& filter = "");
+
+// One ffprobe value: `entry` such as "stream=codec_name" or "format=duration".
+std::string Probe(const std::string& path, const std::string& entry);
+
+// Signal-to-noise ratio in dB of `test` against `reference` (interleaved stereo),
+// after shifting `test` by the lag (within +-maxLag frames) that matches best.
+double AlignedSnr(const std::vector<int16_t>& reference, const std::vector<int16_t>& test,
+                  int maxLag = 4096);
+
+// A 5-second stereo test signal: a few tones spread over the band.
+void MakeMusicLikeWav(const std::string& path, int rate = 44100, int channels = 2,
+                      double seconds = 5.0);
+
+}  // namespace testing_support
