@@ -29,16 +29,21 @@ struct SdlApi {
     TK_SDL_FUNCTIONS(TK_DECLARE_FUNCTION)
 };
 
+// Bound on first use and kept for the life of the process: SDL is never
+// unloaded, since its audio thread and its own state must outlive every device.
 const SdlApi* Sdl() {
+    struct Binding {
+        util::DynamicLibrary library;
+        SdlApi api;
+    };
     static const SdlApi* api = []() -> const SdlApi* {
-        static util::DynamicLibrary library;
-        static SdlApi bound;
-        if (!library.Open({"libSDL2-2.0.so.0"})) return nullptr;
-        const util::DynamicLibrary* libraries[] = {&library};
-        auto& api = bound;
+        auto* binding = new Binding;
+        if (!binding->library.Open({"libSDL2-2.0.so.0"})) return nullptr;
+        const util::DynamicLibrary* libraries[] = {&binding->library};
+        auto& api = binding->api;
         bool complete = true;
         TK_SDL_FUNCTIONS(TK_RESOLVE_FUNCTION)
-        return complete ? &bound : nullptr;
+        return complete ? &binding->api : nullptr;
     }();
     return api;
 }
