@@ -15,7 +15,7 @@ namespace {
 std::set<std::string> DeclaredExports() {
     std::ifstream header(TONEKIT_HEADER);
     std::set<std::string> names;
-    const std::regex declaration(R"(^TK_EXPORT [^(]*?\b(\w+)\()");
+    const std::regex declaration(R"(^TK_EXPORT [^(]*?\(?(\w+)\)?\()");
     for (std::string line; std::getline(header, line);) {
         std::smatch m;
         if (std::regex_search(line, m, declaration)) names.insert(m[1]);

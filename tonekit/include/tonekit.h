@@ -138,6 +138,64 @@ TK_EXPORT WaveOutHandle CreateWaveOut(int32_t sampleRate, int32_t bufferBytes, i
 /* One cosine sample; advances *phase (degrees). */
 TK_EXPORT double SineWave(int32_t sampleRate, double frequency, double amplitude, double* phase);
 
+/* ---- Polyphase resampler ------------------------------------------------------ */
+
+typedef struct ResamplerState ResamplerState;
+
+/* One of the four processing routines (mono/stereo x exact/interpolating):
+ * walks the output centres from start to end of `input` (16-bit values) and
+ * returns the number of values written to `output`. */
+typedef int32_t (*ResamplerProcess)(ResamplerState* state, const int16_t* input, int32_t start,
+                                    int32_t end, int16_t* output);
+
+/* The state of one resampler stream. Row positions point into `filter`; the
+ * delta triples are (backward row, forward row, input) in 16-bit elements. */
+struct ResamplerState {
+    uint32_t phases;        /* L */
+    uint32_t step;          /* M: phases advanced per output (integer part) */
+    int32_t channels;       /* 1 mono, 2 interleaved stereo */
+    int32_t taps;           /* T: taps per wing per phase */
+    int32_t historyLength;  /* H, in 16-bit values */
+    int32_t startOffset;    /* H - channels * (T - 1) */
+    int32_t carry;          /* next centre beyond the last range, in 16-bit values */
+    uint32_t fracAccum;     /* 0.32 fractional phase accumulator */
+    uint32_t fracStep;      /* 0.32 fractional part of the step; 0 when exact */
+    int16_t* history;       /* 2 * H values */
+    int16_t* filter;        /* L rows of S = T rounded up to even Q15 coefficients */
+    int16_t* backRow;       /* row p: the backward wing */
+    int16_t* foreRow;       /* row L - 1 - p: the forward wing */
+    int16_t* stepWrapRow;   /* start of row L - (M mod L) */
+    int32_t stepNoWrap[3];
+    int32_t stepWrap[3];
+    int16_t* nextWrapRow;   /* start of row L - (1 mod L) */
+    int32_t nextNoWrap[3];
+    int32_t nextWrap[3];
+    ResamplerProcess process;
+};
+
+/* Null when the rates are equal or zero, or filterType is outside 0-3. */
+TK_EXPORT ResamplerState* InitResampler(uint32_t inputRate, uint32_t outputRate, int32_t channels,
+                                        int32_t filterType);
+/* count: 16-bit values, whole frames (a trailing partial frame is ignored).
+ * output needs room for channels * ceil((count / channels) * L / M) values.
+ * Returns the number of values written. */
+TK_EXPORT int32_t Resample(const int16_t* input, int32_t count, int16_t* output,
+                           ResamplerState* state);
+/* Releases the coefficient table, the history and the state; null is ignored. */
+TK_EXPORT void FreeResampler(ResamplerState* state);
+/* A new (calloc'ed) table of L rows; *taps receives T. */
+TK_EXPORT int16_t* MakeFilter(int32_t phases, int32_t step, int32_t filterType, uint32_t* taps);
+TK_EXPORT int32_t Interpolate(const int32_t* source, int32_t sourceCount, int32_t* destination,
+                              int32_t destinationCount, int32_t gain);
+TK_EXPORT int32_t mulhi(int32_t a, int32_t b);
+TK_EXPORT uint32_t udivhi(uint32_t a, uint32_t b);
+TK_EXPORT uint32_t gcd(uint32_t a, uint32_t b);
+/* Parenthesised so that MIN/MAX macros of other headers cannot expand them. */
+/* clang-format off */
+TK_EXPORT uint32_t (MIN)(uint32_t a, uint32_t b);
+TK_EXPORT uint32_t (MAX)(uint32_t a, uint32_t b);
+/* clang-format on */
+
 /* ---- Text and number helpers --------------------------------------------- */
 
 TK_EXPORT char* mids(const char* text, int32_t start, int32_t count, int32_t fromEnd);

@@ -1,0 +1,251 @@
+// The fixed-point polyphase resampler: helpers, state records, streaming
+// invariants, timing and saturation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "tonekit.h"
+
+namespace {
+
+using StatePtr = std::unique_ptr<ResamplerState, decltype(&FreeResampler)>;
+
+StatePtr Make(uint32_t in, uint32_t out, int channels = 2, int type = 3) {
+    return StatePtr(InitResampler(in, out, channels, type), FreeResampler);
+}
+
+TEST(ResamplerHelpers, ExactValues) {
+    EXPECT_EQ(gcd(12, 18), 6u);
+    EXPECT_EQ(gcd(44100, 48000), 300u);
+    EXPECT_EQ(gcd(7, 0), 7u);
+    EXPECT_EQ(udivhi(1, 3), 0x55555555u);
+    EXPECT_EQ(udivhi(43973, 44101), static_cast<uint32_t>((uint64_t{43973} << 32) / 44101));
+    EXPECT_EQ(udivhi(5, 0), 0xFFFFFFFFu);  // outside the contract, but defined
+    EXPECT_EQ(mulhi(0x40000000, 8), 2);
+    EXPECT_EQ(mulhi(-1, 1), -1);
+    EXPECT_EQ(mulhi(INT32_MIN, INT32_MIN), 0x40000000);
+    EXPECT_EQ((MIN)(0xFFFFFFFFu, 1u), 1u);
+    EXPECT_EQ((MAX)(0xFFFFFFFFu, 1u), 0xFFFFFFFFu);
+}
+
+TEST(ResamplerInit, RefusesWhatCannotBeResampled) {
+    EXPECT_EQ(InitResampler(44100, 44100, 2, 3), nullptr);
+    EXPECT_EQ(InitResampler(0, 44100, 2, 3), nullptr);
+    EXPECT_EQ(InitResampler(44100, 0, 2, 3), nullptr);
+    EXPECT_EQ(InitResampler(44100, 48000, 2, 4), nullptr);
+    EXPECT_EQ(InitResampler(44100, 48000, 2, -1), nullptr);
+    FreeResampler(nullptr);
+}
+
+TEST(ResamplerInit, ExactUpsamplingRecords) {
+    const StatePtr s = Make(44100, 48000);
+    ASSERT_TRUE(s);
+    const int16_t* f = s->filter;
+    EXPECT_EQ(s->phases, 160u);
+    EXPECT_EQ(s->step, 147u);
+    EXPECT_EQ(s->channels, 2);
+    EXPECT_EQ(s->taps, 16);
+    EXPECT_EQ(s->historyLength, 64);
+    EXPECT_EQ(s->startOffset, 64 - 2 * 15);
+    EXPECT_EQ(s->carry, 0);
+    EXPECT_EQ(s->fracAccum, 0u);
+    EXPECT_EQ(s->fracStep, 0u);
+    EXPECT_EQ(s->backRow, f);
+    EXPECT_EQ(s->foreRow, f + 16 * 159);
+    EXPECT_EQ(s->stepWrapRow, f + 16 * 13);
+    EXPECT_EQ(s->stepNoWrap[0], 16 * 147 - 16);
+    EXPECT_EQ(s->stepNoWrap[1], -16 * 147 - 16);
+    EXPECT_EQ(s->stepNoWrap[2], 2 * (0 - 16));
+    EXPECT_EQ(s->stepWrap[0], 16 * -13 - 16);
+    EXPECT_EQ(s->stepWrap[1], 16 * 13 - 16);
+    EXPECT_EQ(s->stepWrap[2], 2 * (1 - 16));
+    EXPECT_EQ(s->nextWrapRow, f + 16 * 159);
+    EXPECT_EQ(s->nextNoWrap[0], 16);
+    EXPECT_EQ(s->nextNoWrap[1], -16);
+    EXPECT_EQ(s->nextNoWrap[2], 0);
+    EXPECT_EQ(s->nextWrap[0], 16 * -159);
+    EXPECT_EQ(s->nextWrap[1], 16 * 159);
+    EXPECT_EQ(s->nextWrap[2], 2);
+    EXPECT_NE(s->process, nullptr);
+}
+
+TEST(ResamplerInit, OtherRatePairs) {
+    const StatePtr up = Make(8000, 44100, 1);
+    EXPECT_EQ(up->phases, 441u);
+    EXPECT_EQ(up->step, 80u);
+    EXPECT_EQ(up->taps, 16);
+    EXPECT_EQ(up->historyLength, 32);
+    EXPECT_EQ(up->stepNoWrap[2], 0 - 16);
+
+    const StatePtr half = Make(44100, 22050);
+    EXPECT_EQ(half->phases, 1u);
+    EXPECT_EQ(half->step, 2u);
+    EXPECT_EQ(half->taps, 32);
+    EXPECT_EQ(half->historyLength, 128);
+    EXPECT_EQ(half->stepWrapRow, half->filter + 32);  // m = 0: never wraps
+    EXPECT_EQ(half->stepNoWrap[0], -32);
+    EXPECT_EQ(half->stepNoWrap[2], 2 * (2 - 32));
+
+    const StatePtr sixth = Make(48000, 8000);
+    EXPECT_EQ(sixth->phases, 1u);
+    EXPECT_EQ(sixth->step, 6u);
+    EXPECT_EQ(sixth->taps, 96);
+    EXPECT_EQ(sixth->backRow, sixth->foreRow);  // row 0 for both wings
+
+    const StatePtr odd = Make(44100, 44101);
+    EXPECT_EQ(odd->phases, 128u);
+    EXPECT_EQ(odd->step, 127u);
+    EXPECT_EQ(odd->fracStep, static_cast<uint32_t>((uint64_t{43973} << 32) / 44101));
+    EXPECT_EQ(odd->historyLength, 2 * (2 * 16 + 1));
+    EXPECT_NE(odd->process, up->process);
+}
+
+TEST(ResamplerFilter, RowPairsAddToUnityPlusTheRoundingBias) {
+    const StatePtr s = Make(44100, 48000);
+    const int S = 16, L = 160, T = s->taps;
+    for (int p = 0; p < L; ++p) {
+        int sum = 0;
+        for (int j = 0; j < T; ++j) sum += s->filter[p * S + j] + s->filter[(L - 1 - p) * S + j];
+        EXPECT_NEAR(sum, 32768 + T / 2, 16) << "phase " << p;
+    }
+    uint32_t taps = 0;
+    int16_t* odd = MakeFilter(3, 7, 0, &taps);  // downsampling by 7/3: T = 9, rows of 10
+    ASSERT_NE(odd, nullptr);
+    EXPECT_EQ(taps, 9u);
+    for (int p = 0; p < 3; ++p) EXPECT_EQ(odd[p * 10 + 9], 0) << "padding of an odd row";
+    std::free(odd);
+}
+
+// Interpolate against the same cubic evaluated in double precision.
+TEST(ResamplerFilter, InterpolateFollowsTheCubic) {
+    std::vector<int32_t> src(64);
+    for (size_t i = 0; i < src.size(); ++i)
+        src[i] = static_cast<int32_t>(1.5e9 * std::cos(i * 0.11) * std::exp(-0.02 * i));
+    const int n = 150;
+    std::vector<int32_t> dst(n);
+    Interpolate(src.data(), 64, dst.data(), n, 0x7FFFFFFF);
+    auto at = [&](long i) -> double {
+        if (i < 0) i = -i - 1;
+        return i < 64 ? src[i] / 4.0 : 0.0;
+    };
+    const double step = 64.0 / n;
+    for (int i = 0; i < n; ++i) {
+        const double pos = (i + 0.5) * step - 0.5;
+        const long k = static_cast<long>(std::floor(pos)) + 1;
+        const double t = pos - (k - 1);
+        const double y0 = at(k - 2), y1 = at(k - 1), y2 = at(k), y3 = at(k + 1);
+        const double a = (y3 / 3 - y0 / 3 + y1 - y2) * t + (y0 + y2) / 2 - y1;
+        const double b = a * t + y2 - y0 / 3 - (y1 + y3 / 3) / 2;
+        const double v = (b * t + y1) * 4;
+        EXPECT_NEAR(dst[i], v, 64.0) << i;
+    }
+    std::vector<int32_t> loud(8, 0x7FFFFFFF), out(8);
+    Interpolate(loud.data(), 8, out.data(), 8, 0x7FFFFFFF);
+    for (int32_t v : out) EXPECT_LE(v, 0x7FFFFFFC);
+}
+
+std::vector<int16_t> Noise(size_t count, int seed = 1) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> value(-20000, 20000);
+    std::vector<int16_t> v(count);
+    for (auto& s : v) s = static_cast<int16_t>(value(random));
+    return v;
+}
+
+std::vector<int16_t> ResampleInBlocks(ResamplerState* s, const std::vector<int16_t>& in,
+                                      const std::vector<int>& frameBlocks) {
+    std::vector<int16_t> out;
+    size_t at = 0;
+    for (size_t b = 0; at < in.size(); ++b) {
+        const size_t n = std::min(in.size() - at, static_cast<size_t>(frameBlocks[b % frameBlocks.size()]) * s->channels);
+        std::vector<int16_t> block(static_cast<size_t>(s->channels) * (n / s->channels * s->phases / s->step + 4));
+        const int32_t written = Resample(in.data() + at, static_cast<int32_t>(n), block.data(), s);
+        EXPECT_LE(static_cast<size_t>(written), block.size());
+        out.insert(out.end(), block.begin(), block.begin() + written);
+        at += n;
+    }
+    return out;
+}
+
+TEST(ResamplerStream, BlockSizesDoNotChangeTheOutput) {
+    const std::pair<uint32_t, uint32_t> pairs[] = {{44100, 48000}, {48000, 44100}, {44100, 22050},
+                                                   {8000, 44100}, {44100, 44101}, {48000, 8000}};
+    std::mt19937 random(3);
+    for (auto [in, out] : pairs) {
+        for (int channels : {1, 2}) {
+            SCOPED_TRACE(testing::Message() << in << "->" << out << " ch " << channels);
+            const auto input = Noise(static_cast<size_t>(channels) * 6000);
+            const auto whole = ResampleInBlocks(Make(in, out, channels).get(), input, {100000});
+            std::vector<int> randomSizes(50);
+            for (auto& n : randomSizes) n = 1 + static_cast<int>(random() % 700);
+            EXPECT_EQ(ResampleInBlocks(Make(in, out, channels).get(), input, randomSizes), whole);
+            EXPECT_EQ(ResampleInBlocks(Make(in, out, channels).get(), input, {1}), whole);
+            EXPECT_EQ(ResampleInBlocks(Make(in, out, channels).get(), input, {3, 17, 5}), whole);
+        }
+    }
+}
+
+TEST(ResamplerStream, ExactRatiosGiveCeilingOfNLOverMOutputs) {
+    for (auto [in, out] : {std::pair{44100u, 48000u}, {48000u, 44100u}, {44100u, 22050u}, {8000u, 44100u}}) {
+        for (size_t frames : {1000u, 4410u, 12345u}) {
+            const StatePtr s = Make(in, out);
+            const auto result = ResampleInBlocks(s.get(), Noise(2 * frames), {777});
+            const uint64_t expected = (frames * s->phases + s->step - 1) / s->step;
+            EXPECT_EQ(result.size() / 2, expected) << in << "->" << out << " " << frames;
+        }
+    }
+}
+
+TEST(ResamplerStream, ShortBlocksAreKeptInTheHistory) {
+    const StatePtr s = Make(44100, 22050);
+    std::vector<int16_t> out(64);
+    const std::vector<int16_t> tiny(2, 1000);
+    EXPECT_EQ(Resample(tiny.data(), 1, out.data(), s.get()), 0);  // half a frame: nothing
+    EXPECT_EQ(Resample(nullptr, 4, out.data(), s.get()), 0);
+    int written = 0;
+    for (int i = 0; i < 40; ++i) written += Resample(tiny.data(), 2, out.data(), s.get());
+    EXPECT_EQ(written, 2 * 20);
+}
+
+// Output k of an exact ratio estimates the input at (k*M + 0.5)/L - T frames.
+TEST(ResamplerStream, OutputsLagTheInputByTheFilterReach) {
+    for (auto [in, out] : {std::pair{44100u, 48000u}, {48000u, 44100u}, {8000u, 44100u}}) {
+        const StatePtr s = Make(in, out, 1);
+        const double w = 2 * std::numbers::pi * 300.0 / in;
+        std::vector<int16_t> input(20000);
+        for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<int16_t>(16000 * std::sin(w * i));
+        const auto result = ResampleInBlocks(s.get(), input, {4096});
+        for (size_t k = 200; k < result.size(); k += 97) {
+            const double t = (k * s->step + 0.5) / s->phases - s->taps;
+            EXPECT_NEAR(result[k], 16000 * std::sin(w * t), 40) << in << "->" << out << " k " << k;
+        }
+    }
+}
+
+TEST(ResamplerStream, FullScaleOvershootSaturates) {
+    const StatePtr s = Make(44100, 48000, 1);
+    std::vector<int16_t> square(8000);
+    for (size_t i = 0; i < square.size(); ++i) square[i] = (i / 40) % 2 ? -32768 : 32767;
+    const auto result = ResampleInBlocks(s.get(), square, {1000});
+    int top = 0, bottom = 0;
+    for (size_t k = 100; k < result.size(); ++k) {
+        top += result[k] == 32767;
+        bottom += result[k] == -32768;
+        // Inside each half period the sign never flips, as it would on a wrap.
+        const double t = (k * s->step + 0.5) / s->phases - s->taps;
+        const double inPeriod = std::fmod(t, 80.0);
+        if (inPeriod > 10 && inPeriod < 30) {
+            EXPECT_GT(result[k], 20000) << k;
+        } else if (inPeriod > 50 && inPeriod < 70) {
+            EXPECT_LT(result[k], -20000) << k;
+        }
+    }
+    EXPECT_GT(top, 0);
+    EXPECT_GT(bottom, 0);
+}
+
+}  // namespace
