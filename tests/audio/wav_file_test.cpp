@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "audio/wav_finalise.h"
 #include "audio/wav_format.h"
 #include "test_support.h"
 #include "tonekit.h"

@@ -161,8 +161,10 @@ std::vector<int16_t> ResampleInBlocks(ResamplerState* s, const std::vector<int16
     std::vector<int16_t> out;
     size_t at = 0;
     for (size_t b = 0; at < in.size(); ++b) {
-        const size_t n = std::min(in.size() - at, static_cast<size_t>(frameBlocks[b % frameBlocks.size()]) * s->channels);
-        std::vector<int16_t> block(static_cast<size_t>(s->channels) * (n / s->channels * s->phases / s->step + 4));
+        const size_t n = std::min(
+            in.size() - at, static_cast<size_t>(frameBlocks[b % frameBlocks.size()]) * s->channels);
+        std::vector<int16_t> block(static_cast<size_t>(s->channels) *
+                                   (n / s->channels * s->phases / s->step + 4));
         const int32_t written = Resample(in.data() + at, static_cast<int32_t>(n), block.data(), s);
         EXPECT_LE(static_cast<size_t>(written), block.size());
         out.insert(out.end(), block.begin(), block.begin() + written);
@@ -173,7 +175,7 @@ std::vector<int16_t> ResampleInBlocks(ResamplerState* s, const std::vector<int16
 
 TEST(ResamplerStream, BlockSizesDoNotChangeTheOutput) {
     const std::pair<uint32_t, uint32_t> pairs[] = {{44100, 48000}, {48000, 44100}, {44100, 22050},
-                                                   {8000, 44100}, {44100, 44101}, {48000, 8000}};
+                                                   {8000, 44100},  {44100, 44101}, {48000, 8000}};
     std::mt19937 random(3);
     for (auto [in, out] : pairs) {
         for (int channels : {1, 2}) {
@@ -190,7 +192,8 @@ TEST(ResamplerStream, BlockSizesDoNotChangeTheOutput) {
 }
 
 TEST(ResamplerStream, ExactRatiosGiveCeilingOfNLOverMOutputs) {
-    for (auto [in, out] : {std::pair{44100u, 48000u}, {48000u, 44100u}, {44100u, 22050u}, {8000u, 44100u}}) {
+    for (auto [in, out] :
+         {std::pair{44100u, 48000u}, {48000u, 44100u}, {44100u, 22050u}, {8000u, 44100u}}) {
         for (size_t frames : {1000u, 4410u, 12345u}) {
             const StatePtr s = Make(in, out);
             const auto result = ResampleInBlocks(s.get(), Noise(2 * frames), {777});
@@ -217,7 +220,8 @@ TEST(ResamplerStream, OutputsLagTheInputByTheFilterReach) {
         const StatePtr s = Make(in, out, 1);
         const double w = 2 * std::numbers::pi * 300.0 / in;
         std::vector<int16_t> input(20000);
-        for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<int16_t>(16000 * std::sin(w * i));
+        for (size_t i = 0; i < input.size(); ++i)
+            input[i] = static_cast<int16_t>(16000 * std::sin(w * i));
         const auto result = ResampleInBlocks(s.get(), input, {4096});
         for (size_t k = 200; k < result.size(); k += 97) {
             const double t = (k * s->step + 0.5) / s->phases - s->taps;

@@ -1,6 +1,5 @@
 #include "audio/wav_format.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace tonekit::audio {
@@ -52,26 +51,6 @@ const std::array<uint8_t, kWavHeaderBytes>& WavHeaderTemplate() {
 std::array<uint8_t, kWavHeaderBytes> MakeWavHeader(uint32_t sampleRate, uint32_t bitsPerSample,
                                                    uint32_t channels) {
     return BuildHeader(sampleRate, bitsPerSample, channels);
-}
-
-bool FinaliseWavFile(const char* path) {
-    FILE* f = std::fopen(path, "r+b");
-    if (!f) return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long length = ok ? std::ftell(f) : -1;
-    ok = length >= kWavHeaderBytes;
-    if (ok) {
-        // The RIFF size (data size + 36) must fit 32 bits as well.
-        const uint64_t kMaxData = 0xFFFFFFFFull - 36;
-        uint64_t data = static_cast<uint64_t>(length) - kWavHeaderBytes;
-        if (data > kMaxData) data = kMaxData;
-        uint8_t field[4];
-        PutLe32(field, static_cast<uint32_t>(data));
-        ok = std::fseek(f, 40, SEEK_SET) == 0 && std::fwrite(field, 4, 1, f) == 1;
-        PutLe32(field, static_cast<uint32_t>(data + 36));
-        ok = ok && std::fseek(f, 4, SEEK_SET) == 0 && std::fwrite(field, 4, 1, f) == 1;
-    }
-    return std::fclose(f) == 0 && ok;
 }
 
 }  // namespace tonekit::audio

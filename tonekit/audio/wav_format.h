@@ -16,10 +16,6 @@ const std::array<uint8_t, kWavHeaderBytes>& WavHeaderTemplate();
 std::array<uint8_t, kWavHeaderBytes> MakeWavHeader(uint32_t sampleRate, uint32_t bitsPerSample,
                                                    uint32_t channels);
 
-// Sets the data size (length - 44) and the RIFF size (length - 8) of a written
-// WAV file. Sizes beyond 32 bits are held at the largest value that fits.
-bool FinaliseWavFile(const char* path);
-
 void PutLe16(uint8_t* at, uint16_t value);
 void PutLe32(uint8_t* at, uint32_t value);
 uint16_t GetLe16(const uint8_t* at);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "audio/progress.h"
+#include "audio/wav_finalise.h"
 #include "audio/wav_format.h"
 #include "media/media_decoder.h"
 #include "tonekit.h"

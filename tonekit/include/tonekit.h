@@ -151,23 +151,23 @@ typedef int32_t (*ResamplerProcess)(ResamplerState* state, const int16_t* input,
 /* The state of one resampler stream. Row positions point into `filter`; the
  * delta triples are (backward row, forward row, input) in 16-bit elements. */
 struct ResamplerState {
-    uint32_t phases;        /* L */
-    uint32_t step;          /* M: phases advanced per output (integer part) */
-    int32_t channels;       /* 1 mono, 2 interleaved stereo */
-    int32_t taps;           /* T: taps per wing per phase */
-    int32_t historyLength;  /* H, in 16-bit values */
-    int32_t startOffset;    /* H - channels * (T - 1) */
-    int32_t carry;          /* next centre beyond the last range, in 16-bit values */
-    uint32_t fracAccum;     /* 0.32 fractional phase accumulator */
-    uint32_t fracStep;      /* 0.32 fractional part of the step; 0 when exact */
-    int16_t* history;       /* 2 * H values */
-    int16_t* filter;        /* L rows of S = T rounded up to even Q15 coefficients */
-    int16_t* backRow;       /* row p: the backward wing */
-    int16_t* foreRow;       /* row L - 1 - p: the forward wing */
-    int16_t* stepWrapRow;   /* start of row L - (M mod L) */
+    uint32_t phases;       /* L */
+    uint32_t step;         /* M: phases advanced per output (integer part) */
+    int32_t channels;      /* 1 mono, 2 interleaved stereo */
+    int32_t taps;          /* T: taps per wing per phase */
+    int32_t historyLength; /* H, in 16-bit values */
+    int32_t startOffset;   /* H - channels * (T - 1) */
+    int32_t carry;         /* next centre beyond the last range, in 16-bit values */
+    uint32_t fracAccum;    /* 0.32 fractional phase accumulator */
+    uint32_t fracStep;     /* 0.32 fractional part of the step; 0 when exact */
+    int16_t* history;      /* 2 * H values */
+    int16_t* filter;       /* L rows of S = T rounded up to even Q15 coefficients */
+    int16_t* backRow;      /* row p: the backward wing */
+    int16_t* foreRow;      /* row L - 1 - p: the forward wing */
+    int16_t* stepWrapRow;  /* start of row L - (M mod L) */
     int32_t stepNoWrap[3];
     int32_t stepWrap[3];
-    int16_t* nextWrapRow;   /* start of row L - (1 mod L) */
+    int16_t* nextWrapRow; /* start of row L - (1 mod L) */
     int32_t nextNoWrap[3];
     int32_t nextWrap[3];
     ResamplerProcess process;

@@ -32,6 +32,10 @@ extern "C" uint32_t gcd(uint32_t a, uint32_t b) {
     return a;
 }
 
-extern "C" uint32_t(MIN)(uint32_t a, uint32_t b) { return a < b ? a : b; }
+extern "C" uint32_t(MIN)(uint32_t a, uint32_t b) {
+    return a < b ? a : b;
+}
 
-extern "C" uint32_t(MAX)(uint32_t a, uint32_t b) { return b > a ? b : a; }
+extern "C" uint32_t(MAX)(uint32_t a, uint32_t b) {
+    return b > a ? b : a;
+}

@@ -68,12 +68,13 @@ using namespace tonekit::resample;
 
 extern "C" ResamplerState* InitResampler(uint32_t inputRate, uint32_t outputRate, int32_t channels,
                                          int32_t filterType) {
-    if (inputRate == outputRate || inputRate == 0 || outputRate == 0 || filterType < 0 || filterType > 3)
+    if (inputRate == outputRate || inputRate == 0 || outputRate == 0 || filterType < 0 ||
+        filterType > 3)
         return nullptr;
     const Ratio ratio = ReduceRatio(inputRate, outputRate);
     uint32_t taps = 0;
-    int16_t* table = MakeFilter(static_cast<int32_t>(ratio.phases), static_cast<int32_t>(ratio.step),
-                                filterType, &taps);
+    int16_t* table = MakeFilter(static_cast<int32_t>(ratio.phases),
+                                static_cast<int32_t>(ratio.step), filterType, &taps);
     if (!table) return nullptr;
     const int32_t Ch = channels == 1 ? 1 : 2;
     const int32_t T = static_cast<int32_t>(taps);
@@ -111,9 +112,11 @@ extern "C" int32_t Resample(const int16_t* input, int32_t count, int16_t* output
     int16_t* history = state->history;
     // The block's start goes behind the history, so that centres near the
     // block's start see the end of the previous block.
-    const int32_t k = static_cast<int32_t>((MIN)(static_cast<uint32_t>(H), static_cast<uint32_t>(count)));
+    const int32_t k =
+        static_cast<int32_t>((MIN)(static_cast<uint32_t>(H), static_cast<uint32_t>(count)));
     std::memcpy(history + H, input, static_cast<size_t>(k) * sizeof(int16_t));
-    int32_t written = state->process(state, history, state->startOffset, state->startOffset + k, output);
+    int32_t written =
+        state->process(state, history, state->startOffset, state->startOffset + k, output);
     if (count > H) {
         written += state->process(state, input, state->startOffset, state->startOffset + count - H,
                                   output + written);

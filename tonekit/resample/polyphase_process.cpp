@@ -60,7 +60,8 @@ int32_t Walk(ResamplerState* s, const int16_t* input, int32_t start, int32_t end
             const int32_t h = WingSum<Ch>(input + at.centre + ch, at.fore, at.back, taps);
             if constexpr (Interp) {
                 const int32_t g = WingSum<Ch>(input + next.centre + ch, next.fore, next.back, taps);
-                const int32_t diff = static_cast<int32_t>(static_cast<uint32_t>(g) - static_cast<uint32_t>(h));
+                const int32_t diff =
+                    static_cast<int32_t>(static_cast<uint32_t>(g) - static_cast<uint32_t>(h));
                 const int32_t blend = static_cast<int32_t>((int64_t{diff} * (accum >> 1)) >> 32);
                 *out++ = Saturate16(((h >> 1) + blend) >> 14);
             } else {
@@ -83,10 +84,12 @@ int32_t Walk(ResamplerState* s, const int16_t* input, int32_t start, int32_t end
 
 }  // namespace
 
-int32_t ResampleMono(ResamplerState* s, const int16_t* input, int32_t start, int32_t end, int16_t* output) {
+int32_t ResampleMono(ResamplerState* s, const int16_t* input, int32_t start, int32_t end,
+                     int16_t* output) {
     return Walk<1, false>(s, input, start, end, output);
 }
-int32_t ResampleStereo(ResamplerState* s, const int16_t* input, int32_t start, int32_t end, int16_t* output) {
+int32_t ResampleStereo(ResamplerState* s, const int16_t* input, int32_t start, int32_t end,
+                       int16_t* output) {
     return Walk<2, false>(s, input, start, end, output);
 }
 int32_t ResampleMonoInterp(ResamplerState* s, const int16_t* input, int32_t start, int32_t end,

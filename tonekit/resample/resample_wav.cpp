@@ -9,6 +9,7 @@
 #include "audio/audio_filter.h"
 #include "audio/block_rate.h"
 #include "audio/frame_codec.h"
+#include "audio/wav_finalise.h"
 #include "audio/wav_format.h"
 #include "tonekit.h"
 

@@ -1,0 +1,143 @@
+#include "resample_engine.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "audio/wav_finalise.h"
+
+namespace wavshift {
+namespace {
+
+constexpr int32_t kSlot = 0;
+constexpr int32_t kBlockBytes = 32768;
+
+bool IsSupported(const WavInfo& info) {
+    return info.formatTag == 1 && info.sampleRate > 0 &&
+           (info.bitsPerSample == 8 || info.bitsPerSample == 16) &&
+           (info.channels == 1 || info.channels == 2) &&
+           info.blockAlign == info.bitsPerSample / 8 * info.channels;
+}
+
+// A buffer that tonekit allocated and the receiver frees.
+struct OwnedBlock {
+    AudioBlock block{};
+    ~OwnedBlock() { std::free(block.data); }
+};
+
+class Run {
+  public:
+    Run(const TonekitApi& tk, const ResampleJob& job, const WavInfo& source, FILE* out)
+        : tk_(tk),
+          job_(job),
+          source_(source),
+          out_(out),
+          state_(tk.InitResampler(source.sampleRate, job.rate, 2, 3), tk.FreeResampler),
+          ratio_(static_cast<double>(job.rate) / source.sampleRate) {}
+
+    // Resamples block by block; false on a write error.
+    bool Blocks(const ResampleCallbacks& callbacks) {
+        std::vector<char> input(kBlockBytes);
+        uint64_t bytesRead = 0;
+        for (;;) {
+            callbacks.pumpMessages();
+            callbacks.progress(static_cast<int32_t>(
+                tk_.percent(static_cast<double>(bytesRead), source_.dataBytes)));
+            // Silence fills what the read leaves: 0 for 16-bit, 0x80 for 8-bit samples.
+            std::memset(input.data(), source_.bitsPerSample == 16 ? 0 : 0x80, input.size());
+            const int32_t n = tk_.ReadWAV(kSlot, kBlockBytes, input.data());
+            bytesRead += static_cast<uint32_t>(n > 0 ? n : 0);
+            if (n <= 0) return true;
+            if (!ConvertBlock(input, n)) return false;
+        }
+    }
+
+  private:
+    bool ConvertBlock(std::vector<char>& input, int32_t n) {
+        const AudioBlock raw{reinterpret_cast<uint8_t*>(input.data()), kBlockBytes, 0};
+        OwnedBlock stereo;
+        tk_.ConvertAudioBufferAlign(&raw, &stereo.block,
+                                    static_cast<int32_t>(source_.bitsPerSample), 16,
+                                    static_cast<int32_t>(source_.channels), 2, nullptr);
+        const bool full = n == kBlockBytes;
+        const uint32_t usefulBytes = static_cast<uint32_t>(n) * (4 / source_.blockAlign);
+        std::vector<int16_t> resampled;
+        AudioBlock result = stereo.block;
+        if (!state_) {
+            if (!full) result.bytes = usefulBytes;
+        } else {
+            const int32_t samples = static_cast<int32_t>(stereo.block.bytes / 2);
+            resampled.resize(static_cast<size_t>(CountResampledSamples(samples, state_.get())));
+            const int32_t h = tk_.Resample(reinterpret_cast<const int16_t*>(stereo.block.data),
+                                           samples, resampled.data(), state_.get());
+            uint32_t bytes = 2 * static_cast<uint32_t>(h);
+            if (!full)
+                bytes =
+                    std::min<uint32_t>(bytes, static_cast<uint32_t>(usefulBytes * ratio_) & ~3u);
+            result = AudioBlock{reinterpret_cast<uint8_t*>(resampled.data()), bytes, 4};
+        }
+        OwnedBlock final;
+        tk_.ConvertAudioBufferAlign(&result, &final.block, 16, job_.bits, 2, job_.channels,
+                                    nullptr);
+        return final.block.bytes == 0 ||
+               std::fwrite(final.block.data, 1, final.block.bytes, out_) == final.block.bytes;
+    }
+
+    const TonekitApi& tk_;
+    const ResampleJob& job_;
+    const WavInfo source_;
+    FILE* out_;
+    std::unique_ptr<ResamplerState, decltype(&::FreeResampler)> state_;
+    const double ratio_;
+};
+
+}  // namespace
+
+bool ResampleFile(const TonekitApi& tk, const ResampleJob& job,
+                  const ResampleCallbacks& callbacks) {
+    callbacks.progress(0);
+    const WavInfo* info = tk.OpenWAV(job.source.c_str(), kSlot);
+    const bool usable = info && IsSupported(*info) && job.rate > 0 &&
+                        (job.bits == 8 || job.bits == 16) &&
+                        (job.channels == 1 || job.channels == 2);
+    if (!usable) {
+        tk.CloseWAV(kSlot);
+        return false;
+    }
+    const WavInfo source = *info;
+    const uint32_t headerRate = job.keepRate ? source.sampleRate : job.rate;
+    FILE* out = nullptr;
+    if (tk.CreateWAVHeader(job.output.c_str(), static_cast<int32_t>(headerRate), job.bits,
+                           job.channels) != 0 ||
+        !(out = std::fopen(job.output.c_str(), "ab"))) {
+        tk.CloseWAV(kSlot);
+        return false;
+    }
+    bool ok = Run(tk, job, source, out).Blocks(callbacks);
+    ok = std::fclose(out) == 0 && ok;
+    tk.CloseWAV(kSlot);
+    ok = tonekit::audio::FinaliseWavFile(job.output.c_str()) && ok;
+    callbacks.progress(0);
+    return ok;
+}
+
+int32_t CountResampledSamples(int32_t samples, const ResamplerState* state) {
+    if (!state || samples <= 0 || (state->step == 0 && state->fracStep == 0)) return 0;
+    const uint64_t frames = state->channels == 1 ? static_cast<uint64_t>(samples)
+                                                 : (static_cast<uint64_t>(samples) + 1) / 2;
+    const uint64_t target = frames * state->phases;
+    uint64_t position = 0;
+    uint32_t accum = 0;
+    int64_t outputs = 0;
+    while (position < target) {
+        ++outputs;
+        const uint32_t before = accum;
+        accum += state->fracStep;
+        position += state->step + (accum < before ? 1 : 0);
+    }
+    return static_cast<int32_t>(outputs * state->channels);
+}
+
+}  // namespace wavshift
