@@ -56,11 +56,6 @@ void FillStepRecords(ResamplerState& s, int32_t S) {
     s.nextWrap[2] = Ch;
 }
 
-ResamplerProcess ChooseProcess(int32_t channels, bool interpolating) {
-    if (interpolating) return channels == 1 ? ResampleMonoInterp : ResampleStereoInterp;
-    return channels == 1 ? ResampleMono : ResampleStereo;
-}
-
 }  // namespace
 }  // namespace tonekit::resample
 

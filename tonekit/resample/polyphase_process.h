@@ -1,18 +1,20 @@
-// The four processing routines of the polyphase resampler: mono or stereo,
-// exact (rational step) or interpolating between adjacent phases.
+// The processing routines of the polyphase resampler: mono or stereo, exact
+// (rational step) or interpolating between adjacent phases.
 #pragma once
 
 #include "tonekit.h"
 
 namespace tonekit::resample {
 
-int32_t ResampleMono(ResamplerState* s, const int16_t* input, int32_t start, int32_t end,
-                     int16_t* output);
-int32_t ResampleStereo(ResamplerState* s, const int16_t* input, int32_t start, int32_t end,
-                       int16_t* output);
-int32_t ResampleMonoInterp(ResamplerState* s, const int16_t* input, int32_t start, int32_t end,
-                           int16_t* output);
-int32_t ResampleStereoInterp(ResamplerState* s, const int16_t* input, int32_t start, int32_t end,
-                             int16_t* output);
+// The routine for a state: mono or stereo, exact or interpolating, with the
+// widest vector instructions the processor offers. Chosen once per state.
+ResamplerProcess ChooseProcess(int32_t channels, bool interpolating);
+
+// Lets tests run the 128-bit routines on a processor that has AVX2.
+void AllowAvx2(bool allowed);
+
+// The routines of each instruction set.
+ResamplerProcess PortableRoutine(int32_t channels, bool interpolating);
+ResamplerProcess Avx2Routine(int32_t channels, bool interpolating);
 
 }  // namespace tonekit::resample

@@ -1,0 +1,28 @@
+// wavshift_cli IN OUT RATE: one ResampleFile run to 16-bit stereo, with
+// libtonekit.so bound at run time from this program's folder, as wavshift does.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "resample_engine.h"
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s IN OUT RATE\n", argv[0]);
+        return 2;
+    }
+    const std::string self = argv[0];
+    const std::string folder = self.substr(0, self.rfind('/') + 1);
+    void* library = dlopen((folder + "libtonekit.so").c_str(), RTLD_NOW);
+    wavshift::TonekitApi tk;
+    std::string missing;
+    if (!library || !wavshift::BindTonekit(library, tk, missing)) {
+        std::fprintf(stderr, "cannot bind libtonekit.so %s\n", missing.c_str());
+        return 1;
+    }
+    const wavshift::ResampleJob job{argv[1], argv[2], static_cast<uint32_t>(std::atol(argv[3])),
+                                    16,      2,       false};
+    return wavshift::ResampleFile(tk, job, {}) ? 0 : 1;
+}
