@@ -1,6 +1,7 @@
 #include "library.h"
 
 #include "audio/blade_encoder.h"
+#include "cd/cd_layer.h"
 #include "util/dynamic_library.h"
 
 namespace tonekit {

@@ -196,6 +196,17 @@ TK_EXPORT uint32_t (MIN)(uint32_t a, uint32_t b);
 TK_EXPORT uint32_t (MAX)(uint32_t a, uint32_t b);
 /* clang-format on */
 
+/* ---- CD audio -------------------------------------------------------------------- */
+
+/* Rips the track named by its path under a drive root (/dev/sr0/Track03.cda)
+ * into a 44,100 Hz 16-bit stereo WAV file. Returns non-zero when the output
+ * was written and closed properly; a rip that read nothing leaves 44 bytes. */
+TK_EXPORT int32_t CDtoWAV(const char* trackPath, const char* outputPath, int32_t attempt,
+                          ProgressCallback progress);
+/* Reports the track file of every audio track of every disc found (folder =
+ * the drive root, matches = 1); returns the number reported. */
+TK_EXPORT int32_t SearchCDTracks(SearchFilesCallback callback);
+
 /* ---- Text and number helpers --------------------------------------------- */
 
 TK_EXPORT char* mids(const char* text, int32_t start, int32_t count, int32_t fromEnd);

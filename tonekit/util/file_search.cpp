@@ -11,11 +11,14 @@
 #include <utility>
 
 #include "tonekit.h"
+#include "util/file_search.h"
 
 namespace tonekit::util {
 namespace {
 
 constexpr size_t kMaxPath = 1023;
+
+VirtualFolderLister g_virtualFolders = nullptr;
 constexpr size_t kMaxTypes = 127;
 
 struct Walk {
@@ -75,7 +78,24 @@ int32_t WalkFolder(Walk& walk, const std::string& folder, bool noRecurse) {
     return 1;
 }
 
+// Reports the files of a folder that only the virtual lister knows; false when
+// `folder` is not one.
+bool ListVirtualFolder(Walk& walk, const std::string& folder) {
+    std::vector<std::string> names;
+    if (!g_virtualFolders || !g_virtualFolders(folder + "/", names)) return false;
+    for (const auto& name : names) {
+        const std::string path = folder + "/" + name;
+        if (path.size() > kMaxPath) continue;
+        if (walk.callback(path.c_str(), strslash(path.c_str()), name.c_str(), TypeMatches(walk, name.c_str())))
+            break;
+    }
+    return true;
+}
+
 }  // namespace
+
+void SetVirtualFolderLister(VirtualFolderLister lister) { g_virtualFolders = lister; }
+
 }  // namespace tonekit::util
 
 extern "C" int32_t SearchFiles(const char* folder, const char* types, SearchFilesCallback callback,
@@ -89,5 +109,6 @@ extern "C" int32_t SearchFiles(const char* folder, const char* types, SearchFile
     walk.types.assign(types ? types : "", types ? std::min(std::strlen(types), kMaxTypes) : 0);
     walk.everyType = walk.types == "*.*";
     walk.callback = callback;
+    if (ListVirtualFolder(walk, start)) return 1;
     return WalkFolder(walk, start, noRecurse != 0);
 }
