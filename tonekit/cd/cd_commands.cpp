@@ -51,9 +51,10 @@ uint8_t StartCdUnit(int device) {
 }
 
 uint8_t ReadCdSector(int device, uint32_t address, uint8_t count, uint8_t* buffer) {
-    return Execute(device, kIn, buffer, count * kSectorBytes,
-                   {0xBE, 0, 0, static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8),
-                    static_cast<uint8_t>(address), 0, 0, count, 0xF8, 0, 0});
+    return Execute(
+        device, kIn, buffer, count * kSectorBytes,
+        {0xBE, 0, 0, static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8),
+         static_cast<uint8_t>(address), 0, 0, count, 0xF8, 0, 0});
 }
 
 }  // namespace tonekit::cd

@@ -51,7 +51,9 @@ void ProbeDrive(Layer& layer, PassThroughDrive& drive) {
     if (handle < 0) return;
     uint8_t data[100] = {};
     const uint8_t inquiry[6] = {0x12, 0, 0, 0, 0x64, 0};
-    if (SendSg(*layer.transport, handle, inquiry, 6, DataDirection::In, data, sizeof data, kProbeTimeoutMs).ok) {
+    if (SendSg(*layer.transport, handle, inquiry, 6, DataDirection::In, data, sizeof data,
+               kProbeTimeoutMs)
+            .ok) {
         std::memcpy(drive.inquiry, data, kInquiryBytes);
         drive.valid = GetScsiAddress(*layer.transport, handle, drive.address);
     }
@@ -78,7 +80,8 @@ int ProbeDrives(Layer& layer) {
 
 PassThroughDrive* FindDrive(Layer& layer, uint8_t adapter, uint8_t target, uint8_t lun) {
     for (auto& d : layer.drives)
-        if (d.valid && d.address.adapter == adapter && d.address.target == target && d.address.lun == lun)
+        if (d.valid && d.address.adapter == adapter && d.address.target == target &&
+            d.address.lun == lun)
             return &d;
     return nullptr;
 }
@@ -91,7 +94,7 @@ uint8_t HostAdapterInquiry(Layer& layer, SRB_HAInquiry& srb) {
     std::memcpy(srb.HA_Identifier, "SCSI Adapter    ", 16);
     srb.HA_Identifier[13] = static_cast<char>('0' + srb.h.SRB_HaId % 10);
     std::memset(srb.HA_Unique, 0, sizeof srb.HA_Unique);
-    srb.HA_Unique[3] = 8;                        // targets
+    srb.HA_Unique[3] = 8;  // targets
     const uint32_t maxTransfer = 65536;
     std::memcpy(srb.HA_Unique + 4, &maxTransfer, 4);
     return srb.h.SRB_Status = SS_COMP;
@@ -108,7 +111,8 @@ uint8_t ExecuteCommand(Layer& layer, SRB_ExecSCSICmd& srb) {
     if (!drive) return srb.h.SRB_Status = SS_ERR;
     if (srb.CDBByte[0] == 0x12) {  // INQUIRY: answered from the probe, the tray may be open
         if (srb.SRB_BufPointer)
-            std::memcpy(srb.SRB_BufPointer, drive->inquiry, std::min<uint32_t>(srb.SRB_BufLen, kInquiryBytes));
+            std::memcpy(srb.SRB_BufPointer, drive->inquiry,
+                        std::min<uint32_t>(srb.SRB_BufLen, kInquiryBytes));
         return srb.h.SRB_Status = SS_COMP;
     }
     const DataDirection direction = (srb.h.SRB_Flags & SRB_DIR_IN)    ? DataDirection::In
@@ -117,8 +121,9 @@ uint8_t ExecuteCommand(Layer& layer, SRB_ExecSCSICmd& srb) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (drive->handle < 0) drive->handle = layer.transport->Open(drive->node);
         if (drive->handle < 0) break;
-        const SgOutcome outcome = SendSg(*layer.transport, drive->handle, srb.CDBByte, srb.SRB_CDBLen, direction,
-                                         srb.SRB_BufPointer, srb.SRB_BufLen, kCommandTimeoutMs);
+        const SgOutcome outcome =
+            SendSg(*layer.transport, drive->handle, srb.CDBByte, srb.SRB_CDBLen, direction,
+                   srb.SRB_BufPointer, srb.SRB_BufLen, kCommandTimeoutMs);
         // A READ CD that delivered fewer bytes than asked for has not read its sectors.
         const bool complete = srb.CDBByte[0] != 0xBE || outcome.residual == 0;
         if (outcome.ok && complete) return srb.h.SRB_Status = SS_COMP;
@@ -150,7 +155,8 @@ void ScanBus(Layer& layer) {
                 type.h.SRB_HaId = ha;
                 type.SRB_Target = target;
                 type.SRB_Lun = lun;
-                if (SendCdCommand(&type) != SS_COMP || type.SRB_DeviceType != kDeviceTypeCdRom) continue;
+                if (SendCdCommand(&type) != SS_COMP || type.SRB_DeviceType != kDeviceTypeCdRom)
+                    continue;
                 if (layer.devices.size() == kMaxCdDevices) return;
                 CdDevice device{ha, target, lun, {}, {}};
                 // Each device is paired with its drive node by address.
@@ -198,7 +204,9 @@ void InitCdLayer() {
     util::SetVirtualFolderLister(ListDriveRoot);
 }
 
-CdAccessMode AccessMode() { return State().mode; }
+CdAccessMode AccessMode() {
+    return State().mode;
+}
 
 uint32_t GetCdSupportInfo() {
     const Layer& layer = State();
@@ -213,16 +221,24 @@ uint8_t SendCdCommand(void* requestBlock) {
     auto* header = static_cast<SRB_Header*>(requestBlock);
     if (layer.mode != CdAccessMode::PassThrough) return header->SRB_Status = SS_ERR;
     switch (header->SRB_Cmd) {
-        case SC_HA_INQUIRY: return HostAdapterInquiry(layer, *static_cast<SRB_HAInquiry*>(requestBlock));
-        case SC_GET_DEV_TYPE: return GetDeviceType(layer, *static_cast<SRB_GDEVBlock*>(requestBlock));
-        case SC_EXEC_SCSI_CMD: return ExecuteCommand(layer, *static_cast<SRB_ExecSCSICmd*>(requestBlock));
-        default: return header->SRB_Status = SS_ERR;
+        case SC_HA_INQUIRY:
+            return HostAdapterInquiry(layer, *static_cast<SRB_HAInquiry*>(requestBlock));
+        case SC_GET_DEV_TYPE:
+            return GetDeviceType(layer, *static_cast<SRB_GDEVBlock*>(requestBlock));
+        case SC_EXEC_SCSI_CMD:
+            return ExecuteCommand(layer, *static_cast<SRB_ExecSCSICmd*>(requestBlock));
+        default:
+            return header->SRB_Status = SS_ERR;
     }
 }
 
-int CdDeviceCount() { return static_cast<int>(State().devices.size()); }
+int CdDeviceCount() {
+    return static_cast<int>(State().devices.size());
+}
 
-const CdDevice& GetCdDevice(int index) { return State().devices.at(static_cast<size_t>(index)); }
+const CdDevice& GetCdDevice(int index) {
+    return State().devices.at(static_cast<size_t>(index));
+}
 
 const CdTrackTable& GetTrackTable(int index) {
     Layer& layer = State();

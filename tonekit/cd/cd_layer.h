@@ -24,8 +24,8 @@ struct CdDevice {
 
 struct CdTrackTable {
     uint8_t toc[kTocBytes];
-    int32_t firstTrack, lastTrack;   // 0, 0 without a disc
-    int32_t start[kMaxTracks + 2];   // start[t] for first..last+1 (lead-out), in MSF frames
+    int32_t firstTrack, lastTrack;  // 0, 0 without a disc
+    int32_t start[kMaxTracks + 2];  // start[t] for first..last+1 (lead-out), in MSF frames
 };
 
 // Chooses the access mode, scans the drives and reads every disc's TOC. Run

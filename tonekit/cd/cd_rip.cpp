@@ -90,9 +90,12 @@ extern "C" int32_t CDtoWAV(const char* trackPath, const char* outputPath, int32_
     uint8_t sector[kSectorBytes];
     for (int32_t a = span.first; ok && a < span.end; ++a) {
         std::memset(sector, 0, sizeof sector);
-        if (ReadCdSector(span.device, static_cast<uint32_t>(a - kLeadInFrames), 1, sector) != SS_COMP) break;
+        if (ReadCdSector(span.device, static_cast<uint32_t>(a - kLeadInFrames), 1, sector) !=
+            SS_COMP)
+            break;
         ok = std::fwrite(sector, sizeof sector, 1, out) == 1;
-        if (ok && progress && progress(static_cast<int32_t>(100 * (a - span.first) / sectors))) break;
+        if (ok && progress && progress(static_cast<int32_t>(100 * (a - span.first) / sectors)))
+            break;
     }
     ok = std::fclose(out) == 0 && ok;
     ok = tonekit::audio::FinaliseWavFile(outputPath) && ok;

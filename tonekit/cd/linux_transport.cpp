@@ -12,7 +12,7 @@ namespace {
 constexpr int kMaxDriveNodes = 8;
 
 class LinuxTransport final : public ScsiTransport {
-public:
+  public:
     std::vector<std::string> DriveNodes() const override {
         std::vector<std::string> nodes;
         for (int i = 0; i < kMaxDriveNodes; ++i) {
@@ -22,7 +22,9 @@ public:
         }
         return nodes;
     }
-    int Open(const std::string& node) override { return ::open(node.c_str(), O_RDONLY | O_NONBLOCK); }
+    int Open(const std::string& node) override {
+        return ::open(node.c_str(), O_RDONLY | O_NONBLOCK);
+    }
     int Ioctl(int handle, unsigned long request, void* argument) override {
         return ::ioctl(handle, request, argument);
     }
@@ -31,6 +33,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<ScsiTransport> MakeLinuxTransport() { return std::make_unique<LinuxTransport>(); }
+std::unique_ptr<ScsiTransport> MakeLinuxTransport() {
+    return std::make_unique<LinuxTransport>();
+}
 
 }  // namespace tonekit::cd

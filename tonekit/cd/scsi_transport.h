@@ -9,7 +9,7 @@
 namespace tonekit::cd {
 
 class ScsiTransport {
-public:
+  public:
     virtual ~ScsiTransport() = default;
     // The optical drive nodes present, in name order (/dev/sr0 ... /dev/sr7).
     virtual std::vector<std::string> DriveNodes() const = 0;

@@ -43,7 +43,8 @@ SgOutcome SendSg(ScsiTransport& transport, int handle, const uint8_t* cdb, uint8
     io.timeout = timeoutMs;
     SgOutcome outcome;
     if (transport.Ioctl(handle, SG_IO, &io) != 0) return outcome;
-    const int senseLength = io.sb_len_wr < sizeof sense ? io.sb_len_wr : static_cast<int>(sizeof sense);
+    const int senseLength =
+        io.sb_len_wr < sizeof sense ? io.sb_len_wr : static_cast<int>(sizeof sense);
     if (senseLength > 0) ParseSense(sense, senseLength, outcome);
     outcome.residual = io.resid > 0 ? io.resid : 0;
     outcome.ok = (io.info & SG_INFO_OK_MASK) == SG_INFO_OK && io.masked_status == GOOD &&

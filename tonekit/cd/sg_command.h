@@ -12,10 +12,10 @@ namespace tonekit::cd {
 enum class DataDirection { None, In, Out };
 
 struct SgOutcome {
-    bool ok = false;         // completed with good status, no host/driver error
-    int residual = 0;        // bytes of the data buffer not transferred
-    uint8_t senseKey = 0;    // 0 when no sense data came back
-    uint8_t asc = 0;         // additional sense code
+    bool ok = false;       // completed with good status, no host/driver error
+    int residual = 0;      // bytes of the data buffer not transferred
+    uint8_t senseKey = 0;  // 0 when no sense data came back
+    uint8_t asc = 0;       // additional sense code
 };
 
 inline constexpr uint8_t kSenseNotReady = 0x02;

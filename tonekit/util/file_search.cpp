@@ -86,7 +86,8 @@ bool ListVirtualFolder(Walk& walk, const std::string& folder) {
     for (const auto& name : names) {
         const std::string path = folder + "/" + name;
         if (path.size() > kMaxPath) continue;
-        if (walk.callback(path.c_str(), strslash(path.c_str()), name.c_str(), TypeMatches(walk, name.c_str())))
+        if (walk.callback(path.c_str(), strslash(path.c_str()), name.c_str(),
+                          TypeMatches(walk, name.c_str())))
             break;
     }
     return true;
@@ -94,7 +95,9 @@ bool ListVirtualFolder(Walk& walk, const std::string& folder) {
 
 }  // namespace
 
-void SetVirtualFolderLister(VirtualFolderLister lister) { g_virtualFolders = lister; }
+void SetVirtualFolderLister(VirtualFolderLister lister) {
+    g_virtualFolders = lister;
+}
 
 }  // namespace tonekit::util
 

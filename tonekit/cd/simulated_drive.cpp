@@ -1,0 +1,128 @@
+#include "cd/simulated_drive.h"
+
+#include <scsi/scsi.h>
+#include <scsi/sg.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace tonekit::cd {
+
+namespace {
+constexpr uint32_t kSectorBytes = 2352;
+constexpr int kHandle = 7;
+}  // namespace
+
+struct SimulatedDrive::Reply {
+    std::vector<uint8_t> data;
+    uint8_t senseKey = 0, asc = 0;
+};
+
+SimulatedDrive::SimulatedDrive(DiscImage disc, std::string node, uint8_t adapter)
+    : disc_(std::move(disc)), node_(std::move(node)), adapter_(adapter) {}
+
+uint8_t SimulatedDrive::SampleByte(uint32_t lba, uint32_t offset) {
+    return static_cast<uint8_t>(lba * 31 + offset * 7 + (offset >> 8) + (lba >> 8));
+}
+
+uint32_t SimulatedDrive::TrackStart(int track) const {
+    uint32_t lba = 0;
+    for (int t = 1; t < track; ++t) lba += disc_.trackLengths[static_cast<size_t>(t - 1)];
+    return lba;
+}
+
+int SimulatedDrive::Open(const std::string& node) {
+    if (node != node_) return -1;
+    ++opens;
+    return kHandle;
+}
+
+void SimulatedDrive::Toc(Reply& reply) const {
+    const int tracks = static_cast<int>(disc_.trackLengths.size());
+    auto descriptor = [&](int number, uint8_t control, uint32_t lba) {
+        const uint32_t msf = lba + 150;
+        reply.data.insert(reply.data.end(),
+                          {0, static_cast<uint8_t>(0x10 | control), static_cast<uint8_t>(number), 0,
+                           0, static_cast<uint8_t>(msf / 4500), static_cast<uint8_t>(msf / 75 % 60),
+                           static_cast<uint8_t>(msf % 75)});
+    };
+    const uint16_t length = static_cast<uint16_t>(2 + 8 * (tracks + 1));
+    reply.data = {static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), 1,
+                  static_cast<uint8_t>(tracks)};
+    for (int t = 1; t <= tracks; ++t)
+        descriptor(t, disc_.dataTracks.count(t) ? 0x04 : 0x00, TrackStart(t));
+    descriptor(0xAA, 0, TrackStart(tracks + 1));
+}
+
+void SimulatedDrive::Answer(const uint8_t* cdb, Reply& reply) {
+    auto fail = [&](uint8_t key, uint8_t asc) {
+        reply.senseKey = key;
+        reply.asc = asc;
+    };
+    if (cdb[0] == 0x12) {  // INQUIRY
+        reply.data.assign(36, 0);
+        reply.data[0] = 5;
+        std::memcpy(&reply.data[8], "SIMULATECD-ROM DRIVE    1.00", 28);
+        return;
+    }
+    if (mediaChangePending_) {
+        mediaChangePending_ = false;
+        ++unitAttentions;
+        return fail(6, 0x28);
+    }
+    if (!discPresent_ && cdb[0] != 0x1B) return fail(2, 0x3A);
+    switch (cdb[0]) {
+        case 0x1B:
+            return;  // START STOP UNIT
+        case 0x43:
+            if ((cdb[1] & 0x02) == 0 || cdb[2] != 0) return fail(5, 0x24);
+            return Toc(reply);
+        case 0xBE: {
+            ++readCommands;
+            const uint32_t lba =
+                static_cast<uint32_t>(cdb[2] << 24 | cdb[3] << 16 | cdb[4] << 8 | cdb[5]);
+            const uint32_t count = static_cast<uint32_t>(cdb[6] << 16 | cdb[7] << 8 | cdb[8]);
+            const uint32_t leadOut = TrackStart(static_cast<int>(disc_.trackLengths.size()) + 1);
+            if (lba + count > leadOut) return fail(5, 0x21);
+            if (failingSector_ >= lba && failingSector_ < lba + count) return fail(3, 0x11);
+            for (uint32_t s = 0; s < count; ++s)
+                for (uint32_t i = 0; i < kSectorBytes; ++i)
+                    reply.data.push_back(SampleByte(lba + s, i));
+            return;
+        }
+        default:
+            return fail(5, 0x20);
+    }
+}
+
+int SimulatedDrive::Ioctl(int handle, unsigned long request, void* argument) {
+    if (handle != kHandle) return -1;
+    if (request == SCSI_IOCTL_GET_IDLUN) {
+        static_cast<int*>(argument)[0] = adapter_ << 24;
+        return 0;
+    }
+    if (request != SG_IO) return -1;
+    auto& io = *static_cast<sg_io_hdr_t*>(argument);
+    if (io.interface_id != 'S') return -1;
+    Reply reply;
+    Answer(io.cmdp, reply);
+    io.status = io.masked_status = io.host_status = io.driver_status = 0;
+    io.info = SG_INFO_OK;
+    io.sb_len_wr = 0;
+    if (reply.senseKey) {
+        io.status = 0x02;
+        io.masked_status = CHECK_CONDITION;
+        io.info = SG_INFO_CHECK;
+        uint8_t sense[18] = {0x70, 0, reply.senseKey, 0, 0, 0, 0, 10, 0, 0, 0, 0, reply.asc};
+        io.sb_len_wr = static_cast<unsigned char>(std::min<int>(io.mx_sb_len, sizeof sense));
+        std::memcpy(io.sbp, sense, io.sb_len_wr);
+        io.resid = static_cast<int>(io.dxfer_len);
+        return 0;
+    }
+    const size_t n = std::min<size_t>(reply.data.size(), io.dxfer_len);
+    if (n) std::memcpy(io.dxferp, reply.data.data(), n);
+    io.resid = static_cast<int>(io.dxfer_len - n);
+    return 0;
+}
+
+}  // namespace tonekit::cd

@@ -1,0 +1,65 @@
+// A CD drive simulated at the ioctl level, for tests: it answers INQUIRY,
+// READ TOC (format 0, MSF), START STOP UNIT and READ CD (2352-byte sectors)
+// from a disc image, and can fail a sector, report a media change once, or
+// have no disc. Built into the tests only; the library's exports cannot reach it.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cd/scsi_transport.h"
+
+namespace tonekit::cd {
+
+struct DiscImage {
+    std::vector<uint32_t> trackLengths;  // sectors of tracks 1, 2, ...
+    std::set<int> dataTracks;            // track numbers holding data, not audio
+};
+
+class SimulatedDrive final : public ScsiTransport {
+  public:
+    explicit SimulatedDrive(DiscImage disc, std::string node = "/dev/sr0", uint8_t adapter = 0);
+
+    // The byte at `offset` of the sector at logical block `lba`.
+    static uint8_t SampleByte(uint32_t lba, uint32_t offset);
+    // Logical block address of a track's first sector.
+    uint32_t TrackStart(int track) const;
+
+    void FailSector(uint32_t lba) { failingSector_ = lba; }
+    void ReportMediaChangeOnce() { mediaChangePending_ = true; }
+    void SetDiscPresent(bool present) { discPresent_ = present; }
+
+    int readCommands = 0;    // READ CD commands received
+    int unitAttentions = 0;  // media changes reported
+    int opens = 0;
+
+    std::vector<std::string> DriveNodes() const override { return {node_}; }
+    int Open(const std::string& node) override;
+    int Ioctl(int handle, unsigned long request, void* argument) override;
+    void Close(int) override {}
+
+  private:
+    struct Reply;
+    void Answer(const uint8_t* cdb, Reply& reply);
+    void Toc(Reply& reply) const;
+
+    DiscImage disc_;
+    std::string node_;
+    uint8_t adapter_;
+    bool discPresent_ = true;
+    bool mediaChangePending_ = false;
+    int64_t failingSector_ = -1;
+};
+
+// A machine without optical drives.
+class NoDrives final : public ScsiTransport {
+  public:
+    std::vector<std::string> DriveNodes() const override { return {}; }
+    int Open(const std::string&) override { return -1; }
+    int Ioctl(int, unsigned long, void*) override { return -1; }
+    void Close(int) override {}
+};
+
+}  // namespace tonekit::cd
