@@ -5,9 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-cli=$build/bin/codec_cli
-[ -x "$cli" ] || { echo "build first: cmake --build $build" >&2; exit 1; }
 source bench/common.sh
+cli=$(require_built codec_cli)
 
 make_input in44k.wav 44100 2 600
 make_input in44k-1h.wav 44100 2 3600

@@ -1,4 +1,5 @@
-# Shared by the benchmark scripts: inputs, timing, the result table.
+# Shared by the benchmark scripts (sourced from the repository's top folder,
+# with $build set): inputs, timing, the result table.
 data=bench/data
 mkdir -p "$data"
 
@@ -34,4 +35,10 @@ peak_kib() {
   /usr/bin/time -v -o "$report" "$@" >/dev/null 2>&1
   awk -F: '/Maximum resident set size/ {gsub(/ /, "", $2); print $2}' "$report"
   rm -f "$report"
+}
+
+# require_built PROGRAM: the path of a benchmark program of $build, or a hint.
+require_built() {
+  [ -x "$build/bin/$1" ] || { echo "build first: cmake --build $build" >&2; exit 1; }
+  echo "$build/bin/$1"
 }

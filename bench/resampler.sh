@@ -5,15 +5,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-[ -x "$build/bin/resampler_bench" ] || { echo "build first: cmake --build $build" >&2; exit 1; }
 source bench/common.sh
-
-"$build/bin/resampler_bench"
+"$(require_built resampler_bench)"
 
 make_input in44k.wav 44100 2 600
 echo
 print_header
 print_row "ResampleFile 44100 -> 48000 vs sox -r 48000" \
-  "$(median_seconds "$build/bin/wavshift_cli" "$data/in44k.wav" "$data/ours48k.wav" 48000)" \
+  "$(median_seconds "$(require_built wavshift_cli)" "$data/in44k.wav" "$data/ours48k.wav" 48000)" \
   "$(median_seconds sox "$data/in44k.wav" -r 48000 "$data/sox48k.wav")"
 rm -f "$data/ours48k.wav" "$data/sox48k.wav"

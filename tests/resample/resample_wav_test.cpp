@@ -17,15 +17,6 @@ using namespace testing_support;
 
 namespace {
 
-Bytes StereoRamp(size_t frames) {
-    std::vector<int16_t> s;
-    for (size_t i = 0; i < frames; ++i) {
-        s.push_back(static_cast<int16_t>(i * 13));
-        s.push_back(static_cast<int16_t>(-static_cast<int>(i % 30000)));
-    }
-    return Samples16(s);
-}
-
 void ExpectFinalised(const Bytes& file) {
     ASSERT_GE(file.size(), 44u);
     EXPECT_EQ(Le32At(file, 40), file.size() - 44);

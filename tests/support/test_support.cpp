@@ -92,6 +92,15 @@ Bytes Samples16(const std::vector<int16_t>& samples) {
     return b;
 }
 
+Bytes StereoRamp(size_t frames, int leftStep, int rightPeriod) {
+    std::vector<int16_t> s;
+    for (size_t i = 0; i < frames; ++i) {
+        s.push_back(static_cast<int16_t>(static_cast<int>(i) * leftStep));
+        s.push_back(static_cast<int16_t>(-static_cast<int>(i % static_cast<size_t>(rightPeriod))));
+    }
+    return Samples16(s);
+}
+
 std::vector<int16_t> ToSamples16(const Bytes& bytes) {
     std::vector<int16_t> s(bytes.size() / 2);
     for (size_t i = 0; i < s.size(); ++i)

@@ -39,6 +39,9 @@ Bytes RiffWave(const Bytes& chunks);
 // A plain canonical WAV file.
 Bytes SimpleWav(uint32_t rate, uint16_t bits, uint16_t channels, const Bytes& pcm);
 
+// Interleaved 16-bit stereo: left i * leftStep, right -(i % rightPeriod).
+Bytes StereoRamp(size_t frames, int leftStep = 13, int rightPeriod = 30000);
+
 // 16-bit little-endian samples from/to bytes.
 Bytes Samples16(const std::vector<int16_t>& samples);
 std::vector<int16_t> ToSamples16(const Bytes& bytes);

@@ -34,17 +34,8 @@ class ResampleEngine : public ::testing::Test {
     int pumps = 0;
 };
 
-Bytes Ramp(size_t frames) {
-    std::vector<int16_t> s;
-    for (size_t i = 0; i < frames; ++i) {
-        s.push_back(static_cast<int16_t>(i * 7));
-        s.push_back(static_cast<int16_t>(-static_cast<int>(i % 9000)));
-    }
-    return Samples16(s);
-}
-
 TEST_F(ResampleEngine, SameFormatCopiesTheData) {
-    const Bytes pcm = Ramp(20000);
+    const Bytes pcm = StereoRamp(20000);
     WriteFile(dir / "a.wav", SimpleWav(44100, 16, 2, pcm));
     std::vector<int32_t> progress;
     ASSERT_TRUE(Run({dir / "a.wav", dir / "a.resampled.wav", 44100, 16, 2, false}, &progress));
@@ -55,7 +46,7 @@ TEST_F(ResampleEngine, SameFormatCopiesTheData) {
 }
 
 TEST_F(ResampleEngine, ShortFilesKeepTheRatioOfTheirLength) {
-    WriteFile(dir / "b.wav", SimpleWav(44100, 16, 2, Ramp(1000)));
+    WriteFile(dir / "b.wav", SimpleWav(44100, 16, 2, StereoRamp(1000)));
     ASSERT_TRUE(Run({dir / "b.wav", dir / "b.out.wav", 48000, 16, 2, false}));
     const Bytes out = ReadFile(dir / "b.out.wav");
     EXPECT_EQ(out.size() - 44, static_cast<size_t>(4000 * (48000.0 / 44100)) & ~size_t{3});
@@ -64,7 +55,7 @@ TEST_F(ResampleEngine, ShortFilesKeepTheRatioOfTheirLength) {
 }
 
 TEST_F(ResampleEngine, ChangePitchKeepsTheSourceRate) {
-    WriteFile(dir / "c.wav", SimpleWav(44100, 16, 2, Ramp(44100)));
+    WriteFile(dir / "c.wav", SimpleWav(44100, 16, 2, StereoRamp(44100)));
     ASSERT_TRUE(Run({dir / "c.wav", dir / "c.out.wav", 48000, 16, 2, true}));
     const Bytes out = ReadFile(dir / "c.out.wav");
     EXPECT_EQ(Le32At(out, 24), 44100u);
@@ -97,7 +88,7 @@ TEST_F(ResampleEngine, UnsupportedSourcesAreRefusedWithoutOutput) {
     WriteFile(dir / "d24.wav", RiffWave(chunks));
     EXPECT_FALSE(Run({dir / "d24.wav", dir / "d24.out.wav", 48000, 16, 2, false}));
     EXPECT_FALSE(Run({dir / "missing.wav", dir / "m.out.wav", 48000, 16, 2, false}));
-    WriteFile(dir / "e.wav", SimpleWav(44100, 16, 2, Ramp(10)));
+    WriteFile(dir / "e.wav", SimpleWav(44100, 16, 2, StereoRamp(10)));
     EXPECT_FALSE(Run({dir / "e.wav", dir / "no/e.out.wav", 48000, 16, 2, false}));
     EXPECT_NE(access((dir / "d24.out.wav").c_str(), F_OK), 0);
     EXPECT_NE(access((dir / "m.out.wav").c_str(), F_OK), 0);

@@ -104,28 +104,36 @@ extern "C" char* dw2sz(int32_t value) {
     return slot;
 }
 
+namespace tonekit::util {
+namespace {
+
+// printf with the format `prefix` + precision + `conversion`, built with
+// strcatmany and dw2sz (which advances their rings, as callers expect).
+template <typename T>
+char* FormatWithPrecision(ResultRing<char, 256>& ring, const char* prefix, int32_t precision,
+                          const char* conversion, T value) {
+    const char* format = strcatmany(prefix, dw2sz(precision), conversion, nullptr, nullptr);
+    char* slot = ring.Take(true);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    std::snprintf(slot, 256, format, value);
+#pragma GCC diagnostic pop
+    return slot;
+}
+
+}  // namespace
+}  // namespace tonekit::util
 
 extern "C" char* lzdw2sz(int32_t value, int32_t digits) {
     // A negative precision means "none" to printf, which is precision 1.
-    const int32_t precision = digits < 0 ? 1 : Clamp(digits, 0, 200);
-    const char* format = strcatmany("%.", dw2sz(precision), "d", nullptr, nullptr);
-    char* slot = t_lzdw2sz.Take(true);
-    std::snprintf(slot, 256, format, value);
-    return slot;
+    return FormatWithPrecision(t_lzdw2sz, "%.", digits < 0 ? 1 : Clamp(digits, 0, 200), "d", value);
 }
 
 extern "C" char* fp2sz(double value, int32_t decimals) {
     // A negative precision means "none" to printf, which is 6 decimals.
-    const int32_t precision = decimals < 0 ? 6 : Clamp(decimals, 0, 200);
-    const char* format = strcatmany("%0.", dw2sz(precision), "f", nullptr, nullptr);
-    char* slot = t_fp2sz.Take(true);
-    std::snprintf(slot, 256, format, value);
-    return slot;
+    return FormatWithPrecision(t_fp2sz, "%0.", decimals < 0 ? 6 : Clamp(decimals, 0, 200), "f",
+                               value);
 }
-
-#pragma GCC diagnostic pop
 
 extern "C" double percent(double part, double whole) {
     return 100.0 / (whole / part);
