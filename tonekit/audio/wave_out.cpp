@@ -4,6 +4,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
@@ -18,12 +19,12 @@
 namespace tonekit::audio {
 namespace {
 
-#define TK_SDL_FUNCTIONS(X)                                                               \
-    X(SDL_InitSubSystem)                                                                  \
-    X(SDL_QuitSubSystem)                                                                  \
-    X(SDL_AudioInit) X(SDL_AudioQuit) X(SDL_GetCurrentAudioDriver) X(SDL_OpenAudioDevice) \
-        X(SDL_CloseAudioDevice) X(SDL_PauseAudioDevice) X(SDL_GetNumAudioDevices)         \
-            X(SDL_GetAudioDeviceName)
+#define TK_SDL_FUNCTIONS(X)                                                                      \
+    X(SDL_InitSubSystem)                                                                         \
+    X(SDL_QuitSubSystem)                                                                         \
+    X(SDL_AudioInit)                                                                             \
+    X(SDL_AudioQuit) X(SDL_GetCurrentAudioDriver) X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice) \
+        X(SDL_PauseAudioDevice) X(SDL_GetNumAudioDevices) X(SDL_GetAudioDeviceName)
 
 struct SdlApi {
     TK_SDL_FUNCTIONS(TK_DECLARE_FUNCTION)
@@ -58,6 +59,7 @@ struct WaveOutRing {
     const SdlApi* sdl = nullptr;
     SDL_AudioDeviceID device = 0;
     bool ownDriver = false;  // the dummy driver was started for this device
+    int32_t sampleRate = 0;
     uint32_t bufferBytes = 0;
     std::vector<uint8_t*> buffers;
     FillCallback fill = nullptr;
@@ -155,6 +157,7 @@ WaveOutRing* Open(int32_t sampleRate, int32_t bufferBytes, int32_t bufferCount, 
     if (!sdl || sampleRate <= 0 || bufferBytes <= 0 || bufferBytes % 4) return nullptr;
     auto* ring = new WaveOutRing;
     ring->sdl = sdl;
+    ring->sampleRate = sampleRate;
     ring->bufferBytes = static_cast<uint32_t>(bufferBytes);
     ring->fill = fill;
     ring->outstanding = bufferCount;
@@ -171,13 +174,20 @@ WaveOutRing* Open(int32_t sampleRate, int32_t bufferBytes, int32_t bufferCount, 
     return ring;
 }
 
+// Lets every queued buffer play out and come back, then closes the device. A
+// device that stopped pulling (lost, or stalled) is closed after twice the
+// ring's playing time and a second more, rather than hanging the caller.
 void Close(WaveOutRing* ring) {
     {
+        const auto ringMs = 1000ll * static_cast<long long>(ring->bufferBytes) *
+                            static_cast<long long>(ring->buffers.size()) / (4ll * ring->sampleRate);
         std::unique_lock guard(ring->lock);
         ring->stopping = true;
-        ring->allReturned.wait(guard, [ring] { return ring->outstanding == 0; });
+        ring->allReturned.wait_for(guard, std::chrono::milliseconds(2 * ringMs + 1000),
+                                   [ring] { return ring->outstanding == 0; });
     }
-    StopDevice(*ring);
+    StopDevice(*ring);  // the audio thread has ended: what did not come back is freed here
+    for (uint8_t* buffer : ring->buffers) std::free(buffer);
     delete ring;
 }
 
