@@ -37,6 +37,32 @@ bool AllocateEmpty(AudioBlock* out, uint32_t frameBytes) {
     return out->data != nullptr;
 }
 
+// What the scale-and-back round trip does to each 16-bit value, for the
+// blocks that need nothing else from the doubles (no filter, hook or mix).
+const int16_t* RoundTripTable() {
+    static const auto* table = [] {
+        auto* t = new int16_t[65536];
+        for (int32_t s = -32768; s <= 32767; ++s)
+            t[s + 32768] = UnitToSample(SampleToUnit(static_cast<int16_t>(s)));
+        return t;
+    }();
+    return table;
+}
+
+// One frame through the doubles: scaled, hooked, filtered, mixed, scaled back.
+void ConvertFrameInUnits(int16_t (&pair)[2], SampleHook hook, const RateFilter& rateFilter,
+                         double* leftState, double* rightState, bool downmix) {
+    double lr[2] = {SampleToUnit(pair[0]), SampleToUnit(pair[1])};
+    if (hook) hook(lr);
+    if (rateFilter.active) {
+        lr[0] = RunFilter(rateFilter.section, lr[0], leftState);
+        lr[1] = RunFilter(rateFilter.section, lr[1], rightState);
+    }
+    if (downmix) lr[0] = (lr[0] + lr[1]) * 0.5;
+    pair[0] = UnitToSample(lr[0]);
+    pair[1] = UnitToSample(lr[1]);
+}
+
 }  // namespace
 
 float SampleToUnit(int16_t sample) {
@@ -93,21 +119,19 @@ double ConvertBlockRate(const uint8_t* src, uint32_t srcBytes, const WavInfo* in
     const int outKind = FrameKind(outBits, outChannels);
     const bool downmix = outChannels < inChannels;
     const uint64_t maxFrames = capacity / outFrame;
+    const int16_t* roundTrip = !rateFilter.active && !hook && !downmix ? RoundTripTable() : nullptr;
     uint8_t* dst = out->data;
     uint64_t written = 0;
     for (uint64_t frame = static_cast<uint64_t>(phase); frame < inFrames && written < maxFrames;
          frame = static_cast<uint64_t>(phase)) {
         int16_t pair[2];
         DecodeFrame(src + frame * inFrame, inKind, pair);
-        double lr[2] = {SampleToUnit(pair[0]), SampleToUnit(pair[1])};
-        if (hook) hook(lr);
-        if (rateFilter.active) {
-            lr[0] = RunFilter(rateFilter.section, lr[0], leftState);
-            lr[1] = RunFilter(rateFilter.section, lr[1], rightState);
+        if (roundTrip) {
+            pair[0] = roundTrip[pair[0] + 32768];
+            pair[1] = roundTrip[pair[1] + 32768];
+        } else {
+            ConvertFrameInUnits(pair, hook, rateFilter, leftState, rightState, downmix);
         }
-        if (downmix) lr[0] = (lr[0] + lr[1]) * 0.5;
-        pair[0] = UnitToSample(lr[0]);
-        pair[1] = UnitToSample(lr[1]);
         EncodeFrame(pair, outKind, dst);
         dst += outFrame;
         ++written;

@@ -1,6 +1,7 @@
 // One reader for every input: WAV files through the WAV reader, everything else
 // through the media decoder; each read yields 44,100 Hz 16-bit stereo PCM,
 // optionally played faster or slower.
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
