@@ -2,7 +2,10 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QtGlobal>
+
+#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -47,6 +50,25 @@ TEST(Library, LoadsAndCallsByName) {
     auto time = reinterpret_cast<char* (*)(int64_t)>(dlsym(lib, "nanosec2time"));
     EXPECT_STREQ(time(2050000000), "3:25");
     EXPECT_EQ(dlclose(lib), 0);
+}
+
+TEST(Library, LoadingShowsNothing) {
+    // Standard error goes to a file while the library loads and attaches.
+    testing_support::TempDir dir;
+    const std::string captured = dir / "stderr.txt";
+    fflush(stderr);
+    const int saved = dup(2);
+    FILE* sink = fopen(captured.c_str(), "w");
+    ASSERT_NE(sink, nullptr);
+    dup2(fileno(sink), 2);
+    void* lib = dlopen(TONEKIT_SO, RTLD_NOW | RTLD_LOCAL);
+    fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    fclose(sink);
+    ASSERT_NE(lib, nullptr);
+    dlclose(lib);
+    EXPECT_TRUE(testing_support::ReadFile(captured).empty());
 }
 
 }  // namespace
