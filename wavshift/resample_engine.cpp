@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "audio/frame_codec.h"
 #include "audio/wav_finalise.h"
 
 namespace wavshift {
@@ -13,13 +14,6 @@ namespace {
 
 constexpr int32_t kSlot = 0;
 constexpr int32_t kBlockBytes = 32768;
-
-bool IsSupported(const WavInfo& info) {
-    return info.formatTag == 1 && info.sampleRate > 0 &&
-           (info.bitsPerSample == 8 || info.bitsPerSample == 16) &&
-           (info.channels == 1 || info.channels == 2) &&
-           info.blockAlign == info.bitsPerSample / 8 * info.channels;
-}
 
 // A buffer that tonekit allocated and the receiver frees.
 struct OwnedBlock {
@@ -99,7 +93,7 @@ bool ResampleFile(const TonekitApi& tk, const ResampleJob& job,
                   const ResampleCallbacks& callbacks) {
     callbacks.progress(0);
     const WavInfo* info = tk.OpenWAV(job.source.c_str(), kSlot);
-    const bool usable = info && IsSupported(*info) && job.rate > 0 &&
+    const bool usable = info && tonekit::audio::IsConvertiblePcm(*info) && job.rate > 0 &&
                         (job.bits == 8 || job.bits == 16) &&
                         (job.channels == 1 || job.channels == 2);
     if (!usable) {

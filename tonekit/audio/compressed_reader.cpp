@@ -53,17 +53,10 @@ uint64_t TicksPerFrame(uint32_t sampleRate) {
     return media::kTicksPerSecond / sampleRate;
 }
 
-bool IsReadableWav(const WavInfo& info) {
-    return info.formatTag == 1 && info.sampleRate > 0 &&
-           IsSupportedFormat(static_cast<int32_t>(info.bitsPerSample),
-                             static_cast<int32_t>(info.channels)) &&
-           info.blockAlign == info.bitsPerSample / 8 * info.channels;
-}
-
 int32_t OpenWavInput(int32_t slot, const char* fileName, uint64_t startTime, uint64_t* duration) {
     ReaderSlot& r = g_readers[slot];
     const WavInfo* info = OpenWAV(fileName, slot);
-    if (!info || !IsReadableWav(*info)) {
+    if (!info || !IsConvertiblePcm(*info)) {
         if (duration) *duration = 0;
         CloseWAV(slot);
         return 0;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "tonekit.h"
+
 namespace tonekit::audio {
 
 // Frame kinds: 0 8-bit mono, 1 8-bit stereo, 2 16-bit mono, 3 16-bit stereo.
@@ -17,6 +19,15 @@ inline bool IsSupportedFormat(int32_t bits, int32_t channels) {
 
 inline int32_t FrameBytes(int32_t bits, int32_t channels) {
     return (bits / 8) * channels;
+}
+
+// WAV sources the converters can read: integer PCM, 8 or 16 bits, mono or
+// stereo, a block align that matches, and a rate.
+inline bool IsConvertiblePcm(const WavInfo& info) {
+    const auto bits = static_cast<int32_t>(info.bitsPerSample);
+    const auto channels = static_cast<int32_t>(info.channels);
+    return info.formatTag == 1 && info.sampleRate > 0 && IsSupportedFormat(bits, channels) &&
+           info.blockAlign == static_cast<uint32_t>(FrameBytes(bits, channels));
 }
 
 inline int16_t Read16(const uint8_t* at) {

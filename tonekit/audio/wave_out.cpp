@@ -19,11 +19,12 @@
 namespace tonekit::audio {
 namespace {
 
-#define TK_SDL_FUNCTIONS(X)                                                                      \
-    X(SDL_InitSubSystem)                                                                         \
-    X(SDL_QuitSubSystem)                                                                         \
-    X(SDL_AudioInit)                                                                             \
-    X(SDL_AudioQuit) X(SDL_GetCurrentAudioDriver) X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice) \
+#define TK_SDL_FUNCTIONS(X)                                                     \
+    X(SDL_InitSubSystem)                                                        \
+    X(SDL_QuitSubSystem)                                                        \
+    X(SDL_AudioInit)                                                            \
+    X(SDL_AudioQuit)                                                            \
+    X(SDL_GetCurrentAudioDriver) X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice) \
         X(SDL_PauseAudioDevice) X(SDL_GetNumAudioDevices) X(SDL_GetAudioDeviceName)
 
 struct SdlApi {
@@ -38,7 +39,7 @@ const SdlApi* Sdl() {
         SdlApi api;
     };
     static const SdlApi* api = []() -> const SdlApi* {
-        auto* binding = new Binding;
+        static auto* binding = new Binding;  // kept for the process, bound or not
         if (!binding->library.Open({"libSDL2-2.0.so.0"})) return nullptr;
         const util::DynamicLibrary* libraries[] = {&binding->library};
         auto& api = binding->api;

@@ -25,14 +25,6 @@ bool SameFile(const char* a, const char* b) {
            sa.st_ino == sb.st_ino;
 }
 
-// Sources the converter can read: integer PCM, 8 or 16 bits, mono or stereo.
-bool IsConvertible(const WavInfo& info) {
-    return info.formatTag == 1 && info.sampleRate > 0 &&
-           audio::IsSupportedFormat(static_cast<int32_t>(info.bitsPerSample),
-                                    static_cast<int32_t>(info.channels)) &&
-           info.blockAlign == info.bitsPerSample / 8 * info.channels;
-}
-
 int32_t ProgressPercent(uint64_t consumed, uint32_t total) {
     return total ? static_cast<int32_t>(percent(static_cast<double>(consumed), total)) : 100;
 }
@@ -85,7 +77,7 @@ extern "C" const char* ResampleWAV(const char* sourcePath, const char* destPath,
     if (SameFile(sourcePath, destPath)) return nullptr;
 
     const WavInfo* info = OpenWAV(sourcePath, kSlot);
-    if (!info || !IsConvertible(*info)) {
+    if (!info || !audio::IsConvertiblePcm(*info)) {
         CloseWAV(kSlot);
         return nullptr;
     }
