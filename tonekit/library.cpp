@@ -8,6 +8,7 @@ namespace tonekit {
 
 void LibraryAttach() {
     audio::AttachLame(util::LibraryCandidates("libmp3lame.so.0"));
+    cd::InitCdLayer();
 }
 
 void LibraryDetach() {

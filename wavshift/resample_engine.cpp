@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "audio/frame_codec.h"
-#include "audio/wav_finalise.h"
+#include "audio/wav_file_writer.h"
+#include "util/regular_file.h"
 
 namespace wavshift {
 namespace {
@@ -23,13 +24,17 @@ struct OwnedBlock {
 
 class Run {
   public:
-    Run(const TonekitApi& tk, const ResampleJob& job, const WavInfo& source, FILE* out)
+    Run(const TonekitApi& tk, const ResampleJob& job, const WavInfo& source,
+        tonekit::audio::WavFileWriter& out)
         : tk_(tk),
           job_(job),
           source_(source),
           out_(out),
           state_(tk.InitResampler(source.sampleRate, job.rate, 2, 3), tk.FreeResampler),
           ratio_(static_cast<double>(job.rate) / source.sampleRate) {}
+
+    // False when the rates differ and the resampler refused them.
+    bool Usable() const { return state_ || source_.sampleRate == job_.rate; }
 
     // Resamples block by block; false on a write error.
     bool Blocks(const ResampleCallbacks& callbacks) {
@@ -75,14 +80,13 @@ class Run {
         OwnedBlock final;
         tk_.ConvertAudioBufferAlign(&result, &final.block, 16, job_.bits, 2, job_.channels,
                                     nullptr);
-        return final.block.bytes == 0 ||
-               std::fwrite(final.block.data, 1, final.block.bytes, out_) == final.block.bytes;
+        return out_.Write(final.block.data, final.block.bytes);
     }
 
     const TonekitApi& tk_;
     const ResampleJob& job_;
     const WavInfo source_;
-    FILE* out_;
+    tonekit::audio::WavFileWriter& out_;
     std::unique_ptr<ResamplerState, decltype(&::FreeResampler)> state_;
     const double ratio_;
 };
@@ -102,17 +106,19 @@ bool ResampleFile(const TonekitApi& tk, const ResampleJob& job,
     }
     const WavInfo source = *info;
     const uint32_t headerRate = job.keepRate ? source.sampleRate : job.rate;
-    FILE* out = nullptr;
-    if (tk.CreateWAVHeader(job.output.c_str(), static_cast<int32_t>(headerRate), job.bits,
+    tonekit::audio::WavFileWriter out;
+    if (tonekit::util::SameFile(job.source.c_str(), job.output.c_str()) ||
+        tk.CreateWAVHeader(job.output.c_str(), static_cast<int32_t>(headerRate), job.bits,
                            job.channels) != 0 ||
-        !(out = std::fopen(job.output.c_str(), "ab"))) {
+        !out.Append(job.output.c_str())) {
         tk.CloseWAV(kSlot);
         return false;
     }
-    bool ok = Run(tk, job, source, out).Blocks(callbacks);
-    ok = std::fclose(out) == 0 && ok;
+    Run run(tk, job, source, out);
+    if (!run.Usable()) out.Abandon();
+    bool ok = run.Usable() && run.Blocks(callbacks);
     tk.CloseWAV(kSlot);
-    ok = tonekit::audio::FinaliseWavFile(job.output.c_str()) && ok;
+    ok = out.Finish() && ok;
     callbacks.progress(0);
     return ok;
 }

@@ -5,18 +5,22 @@
 #include <string>
 
 #include "tonekit.h"
+#include "util/function_binding.h"
 
 namespace wavshift {
 
-#define WAVSHIFT_TONEKIT_FUNCTIONS(X)                                                     \
-    X(OpenWAV)                                                                            \
-    X(ReadWAV) X(CloseWAV) X(CreateWAVHeader) X(ConvertAudioBufferAlign) X(InitResampler) \
-        X(Resample) X(FreeResampler) X(strrslash) X(cuts) X(strcatmany) X(dw2sz) X(percent)
+#define WAVSHIFT_TONEKIT_FUNCTIONS(X)                                                      \
+    X(OpenWAV)                                                                             \
+    X(ReadWAV)                                                                             \
+    X(CloseWAV) X(CreateWAVHeader) X(ConvertAudioBufferAlign) X(InitResampler) X(Resample) \
+        X(FreeResampler) X(strrslash) X(cuts) X(strcatmany) X(dw2sz) X(percent)
 
 struct TonekitApi {
-#define WAVSHIFT_DECLARE(name) decltype(&::name) name = nullptr;
-    WAVSHIFT_TONEKIT_FUNCTIONS(WAVSHIFT_DECLARE)
-#undef WAVSHIFT_DECLARE
+    WAVSHIFT_TONEKIT_FUNCTIONS(TK_DECLARE_FUNCTION)
+    template <typename Visit>
+    void ForEach(Visit&& visit) {
+        WAVSHIFT_TONEKIT_FUNCTIONS(TK_VISIT_FUNCTION)
+    }
 };
 
 // Looks every function up in a library opened with dlopen; false, naming the

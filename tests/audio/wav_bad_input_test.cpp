@@ -1,6 +1,8 @@
 // Malformed WAV files: every one is refused or read within what the file holds.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
 
 #include "test_support.h"
@@ -55,10 +57,40 @@ TEST_F(WavBadInputTest, TinyFormatChunksAreRefused) {
     }
 }
 
-TEST_F(WavBadInputTest, ZeroRiffSizeIsRefused) {
-    Bytes image = GoodWav();
-    image[4] = image[5] = image[6] = image[7] = 0;
-    EXPECT_EQ(Open(image), nullptr);
+// A file as CreateWAVHeader leaves it (both sizes 0), with or without samples
+// appended by a writer that never finished, reads as empty.
+TEST_F(WavBadInputTest, UnfinalisedFilesReadAsEmpty) {
+    const std::string path = dir / "unfinished.wav";
+    for (size_t appended : {0, 4000}) {
+        ASSERT_EQ(CreateWAVHeader(path.c_str(), 44100, 16, 2), 0);
+        Bytes image = ReadFile(path);
+        image.resize(image.size() + appended, 7);
+        WriteFile(path, image);
+        const WavInfo* info = OpenWAV(path.c_str(), 0);
+        ASSERT_NE(info, nullptr) << appended;
+        EXPECT_EQ(info->dataBytes, 0u);
+        char buffer[64];
+        EXPECT_EQ(ReadWAV(0, sizeof buffer, buffer), 0);
+
+        uint64_t duration = 1;
+        ASSERT_EQ(OpenWMA(2, path.c_str(), 0, &duration), 1);
+        char* data = nullptr;
+        int32_t bytes = 0;
+        EXPECT_EQ(duration, 0u);
+        EXPECT_EQ(ReadWMA(2, &data, &bytes, nullptr, 1.0), -1);
+        CloseWMA(2);
+    }
+}
+
+// A FIFO or a device named like a WAV file is refused at once, never waited on.
+TEST_F(WavBadInputTest, SpecialFilesAreRefusedWithoutBlocking) {
+    const std::string fifo = dir / "pipe.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    uint64_t duration = 0;
+    EXPECT_EQ(OpenWAV(fifo.c_str(), 0), nullptr);
+    EXPECT_EQ(OpenWMA(0, fifo.c_str(), 0, &duration), 0);
+    EXPECT_EQ(CreateWAVHeader(fifo.c_str(), 44100, 16, 2), -1);
+    EXPECT_EQ(OpenWAV("/dev/zero", 0), nullptr);
 }
 
 TEST_F(WavBadInputTest, RandomBytesEmptyFilesAndFoldersAreRefused) {

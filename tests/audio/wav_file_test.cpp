@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "audio/wav_finalise.h"
+#include "audio/wav_file_writer.h"
 #include "audio/wav_format.h"
 #include "test_support.h"
 #include "tonekit.h"
@@ -99,10 +99,15 @@ TEST_F(WavFileTest, SeekingWithinTheData) {
     EXPECT_EQ(ReadWAV(0, 16, buffer), 16);
 }
 
+bool Finalise(const std::string& path) {
+    tonekit::audio::WavFileWriter writer;
+    return writer.Append(path.c_str()) && writer.Finish();
+}
+
 TEST_F(WavFileTest, FinalisedHeaderOnlyFileReadsEmpty) {
     const std::string path = dir / "empty.wav";
     ASSERT_EQ(CreateWAVHeader(path.c_str(), 44100, 16, 2), 0);
-    ASSERT_TRUE(tonekit::audio::FinaliseWavFile(path.c_str()));
+    ASSERT_TRUE(Finalise(path));
     ASSERT_NE(OpenWAV(path.c_str(), 3), nullptr);
     char buffer[16];
     EXPECT_EQ(ReadWAV(3, 16, buffer), 0);
@@ -162,7 +167,7 @@ TEST_F(WavFileTest, FinalisationSetsBothSizes) {
     const Bytes pcm = Pcm(1000);
     fwrite(pcm.data(), 1, pcm.size(), f);
     fclose(f);
-    ASSERT_TRUE(tonekit::audio::FinaliseWavFile(path.c_str()));
+    ASSERT_TRUE(Finalise(path));
     const Bytes b = ReadFile(path);
     EXPECT_EQ(Le32At(b, 40), 1000u);
     EXPECT_EQ(Le32At(b, 4), 1036u);

@@ -11,6 +11,7 @@
 #include "cd/cd_commands.h"
 #include "cd/cd_layer.h"
 #include "cd/simulated_drive.h"
+#include "test_seams.h"
 #include "test_support.h"
 #include "tonekit.h"
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "resample/polyphase_process.h"
+#include "test_seams.h"
 #include "tonekit.h"
 
 namespace {

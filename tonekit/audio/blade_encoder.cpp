@@ -5,25 +5,31 @@
 #include <cstdio>
 
 #include "util/dynamic_library.h"
+#include "util/function_binding.h"
 
 namespace tonekit::audio {
 namespace {
 
-#define TK_LAME_FUNCTIONS(X)                                                                    \
-    X(lame_init)                                                                                \
-    X(lame_close)                                                                               \
-    X(lame_init_params) X(lame_set_in_samplerate) X(lame_set_out_samplerate)                    \
-        X(lame_set_num_channels) X(lame_set_mode) X(lame_set_brate) X(lame_set_VBR)             \
-            X(lame_set_VBR_q) X(lame_set_VBR_min_bitrate_kbps) X(lame_set_VBR_max_bitrate_kbps) \
-                X(lame_set_VBR_mean_bitrate_kbps) X(lame_set_bWriteVbrTag)                      \
-                    X(lame_set_disable_reservoir) X(lame_set_original) X(lame_set_copyright)    \
-                        X(lame_set_extension) X(lame_set_error_protection) X(lame_set_emphasis) \
-                            X(lame_set_strict_ISO) X(lame_set_quality) X(lame_get_framesize)    \
-                                X(lame_encode_buffer) X(lame_encode_buffer_interleaved)         \
-                                    X(lame_encode_flush) X(lame_mp3_tags_fid)
+#define TK_LAME_FUNCTIONS(X)                                                                       \
+    X(lame_init)                                                                                   \
+    X(lame_close)                                                                                  \
+    X(lame_init_params)                                                                            \
+    X(lame_set_in_samplerate) X(lame_set_out_samplerate) X(lame_set_num_channels) X(lame_set_mode) \
+        X(lame_set_brate) X(lame_set_VBR) X(lame_set_VBR_q) X(lame_set_VBR_min_bitrate_kbps)       \
+            X(lame_set_VBR_max_bitrate_kbps) X(lame_set_VBR_mean_bitrate_kbps)                     \
+                X(lame_set_bWriteVbrTag) X(lame_set_disable_reservoir) X(lame_set_original)        \
+                    X(lame_set_copyright) X(lame_set_extension) X(lame_set_error_protection)       \
+                        X(lame_set_emphasis) X(lame_set_strict_ISO) X(lame_set_quality)            \
+                            X(lame_get_framesize) X(lame_encode_buffer)                            \
+                                X(lame_encode_buffer_interleaved) X(lame_encode_flush)             \
+                                    X(lame_mp3_tags_fid)
 
 struct LameApi {
     TK_LAME_FUNCTIONS(TK_DECLARE_FUNCTION)
+    template <typename Visit>
+    void ForEach(Visit&& visit) {
+        TK_LAME_FUNCTIONS(TK_VISIT_FUNCTION)
+    }
 };
 
 util::DynamicLibrary g_library;
@@ -156,11 +162,8 @@ bool AttachLame(const std::vector<std::string>& candidates) {
     DetachLame();
     for (const auto& candidate : candidates) {
         if (!g_library.Open({candidate})) continue;
-        const util::DynamicLibrary* libraries[] = {&g_library};
-        auto& api = g_lame;
-        bool complete = true;
-        TK_LAME_FUNCTIONS(TK_RESOLVE_FUNCTION)
-        if (complete) return g_bound = true;
+        const auto lookup = [](const char* name) { return g_library.Symbol(name); };
+        if (util::BindFunctions(g_lame, lookup).empty()) return g_bound = true;
         g_library.Close();  // a library lacking a function counts as missing
     }
     return false;

@@ -7,11 +7,15 @@
 #include "audio/progress.h"
 #include "audio/wav_format.h"
 #include "tonekit.h"
-#include "util/file_cleanup.h"
 #include "util/message.h"
+#include "util/regular_file.h"
 
 namespace tonekit::audio {
 namespace {
+
+// Input rates LAME resamples from without fault; far below them it aborts.
+constexpr int32_t kMinInputRate = 8000;
+constexpr int32_t kMaxInputRate = 192000;
 
 BeConfig Mp3Config(int32_t bitrate, int32_t sampleRate) {
     BeConfig c{};
@@ -71,9 +75,10 @@ extern "C" int32_t WAV2MP3(const char* source, const char* destination, int32_t 
         return -1;
     }
     if (!source || !destination) return -1;
-    FILE* in = std::fopen(source, "rb");
+    if (sampleRate < kMinInputRate || sampleRate > kMaxInputRate) return -1;
+    FILE* in = tonekit::util::OpenSourceFile(source);
     if (!in) return -1;  // a missing scratch file: nothing to encode, nothing created
-    FILE* out = std::fopen(destination, "wb+");
+    FILE* out = tonekit::util::CreateOutputFile(destination, source);
     if (!out) {
         std::fclose(in);
         return -1;
@@ -93,15 +98,14 @@ extern "C" int32_t WAV2MP3(const char* source, const char* destination, int32_t 
                out,
                std::vector<int16_t>(samplesPerChunk),
                std::vector<uint8_t>(mp3Bytes)};
-    std::fseek(in, 0, SEEK_END);
-    const long length = std::ftell(in);
+    fseeko(in, 0, SEEK_END);
+    const off_t length = ftello(in);
     const uint64_t estimated = length > 0 ? static_cast<uint64_t>(length) / 2 / samplesPerChunk : 0;
-    std::fseek(in, kWavHeaderBytes, SEEK_SET);
+    fseeko(in, kWavHeaderBytes, SEEK_SET);
     e.EncodeAll(estimated, progress);
     std::fclose(in);
     const bool ok = std::fclose(out) == 0 && !e.writeFailed;
     be->beWriteInfoTag(stream, destination);
-    if (!ok && tonekit::util::IsShorterThan(destination, 1))
-        tonekit::util::RemoveRegularFile(destination);  // nothing could be written
+    if (!ok) tonekit::util::RemoveRegularFile(destination);  // created or emptied by this call
     return ok ? 0 : -1;
 }

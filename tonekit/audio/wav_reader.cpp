@@ -1,25 +1,15 @@
-// Reading WAV files in numbered slots: RIFF chunk parsing, bounded by what the
-// file holds, and reads clipped to the data chunk.
+#include "audio/wav_reader.h"
+
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "audio/reader_slots.h"
-#include "audio/wav_format.h"
-#include "audio/wav_reader.h"
-#include "tonekit.h"
+#include "util/little_endian.h"
+#include "util/regular_file.h"
 
 namespace tonekit::audio {
 namespace {
-
-struct WavSlot {
-    FILE* file = nullptr;
-    uint64_t position = 0;  // bytes read since the first data byte
-    WavInfo info{};
-};
-
-WavSlot g_slots[kReaderSlots];
 
 struct Chunk {
     char id[4];
@@ -40,7 +30,7 @@ bool ReadChunk(FILE* f, uint64_t at, uint64_t limit, Chunk& chunk) {
     uint8_t raw[8];
     if (at + 8 > limit || !ReadAt(f, at, raw, 8)) return false;
     std::memcpy(chunk.id, raw, 4);
-    chunk.size = GetLe32(raw + 4);
+    chunk.size = util::LoadLe32(raw + 4);
     chunk.payload = at + 8;
     return true;
 }
@@ -57,17 +47,18 @@ bool FindChunk(FILE* f, uint64_t at, uint64_t limit, const char* name, Chunk& fo
 }
 
 // Finds the first top-level RIFF chunk of form WAVE; returns the end of its
-// payload, clipped to the file length, or 0.
+// payload, or 0. A RIFF size of 0 (a file never finalised) or one that runs
+// past the file is taken as "up to the end of the file".
 uint64_t FindWaveForm(FILE* f, uint64_t fileLength, uint64_t& formStart) {
     uint64_t at = 0;
     Chunk chunk;
     while (ReadChunk(f, at, fileLength, chunk)) {
         char form[4];
-        if (chunk.Is("RIFF") && chunk.size >= 4 && ReadAt(f, chunk.payload, form, 4) &&
+        const bool open = chunk.size == 0 || chunk.payload + chunk.size > fileLength;
+        if (chunk.Is("RIFF") && (open || chunk.size >= 4) && ReadAt(f, chunk.payload, form, 4) &&
             std::memcmp(form, "WAVE", 4) == 0) {
             formStart = chunk.payload + 4;
-            const uint64_t end = chunk.payload + chunk.size;
-            return end < fileLength ? end : fileLength;
+            return open ? fileLength : chunk.payload + chunk.size;
         }
         at = chunk.End();
     }
@@ -89,79 +80,83 @@ bool ParseWav(FILE* f, uint64_t fileLength, WavInfo& info) {
     if (!FindChunk(f, fmt.End(), riffEnd, "data", data)) return false;
     if (data.payload > 0xFFFFFFFFu) return false;
 
-    info.formatTag = GetLe16(record + 0);
-    info.channels = GetLe16(record + 2);
-    info.sampleRate = GetLe32(record + 4);
-    info.blockAlign = GetLe16(record + 12);
-    info.bitsPerSample = GetLe16(record + 14);
+    info.formatTag = util::LoadLe16(record + 0);
+    info.channels = util::LoadLe16(record + 2);
+    info.sampleRate = util::LoadLe32(record + 4);
+    info.blockAlign = util::LoadLe16(record + 12);
+    info.bitsPerSample = util::LoadLe16(record + 14);
     info.dataOffset = static_cast<uint32_t>(data.payload);
     info.dataBytes = data.size;
     return fseeko(f, static_cast<off_t>(data.payload), SEEK_SET) == 0;
 }
 
-void CloseSlot(WavSlot& slot) {
-    if (slot.file) std::fclose(slot.file);
-    slot.file = nullptr;
-    slot.position = 0;
-}
+WavFileReader g_slots[kReaderSlots];
 
 }  // namespace
 
-uint64_t WavReadPosition(int32_t slot) {
-    return IsReaderSlot(slot) && g_slots[slot].file ? g_slots[slot].position : 0;
+const WavInfo* WavFileReader::Open(const char* path) {
+    Close();  // a file left open is closed rather than leaked
+    file_ = util::OpenSourceFile(path);
+    if (!file_) return nullptr;
+    struct stat st;
+    if (fstat(fileno(file_), &st) != 0 ||
+        !ParseWav(file_, static_cast<uint64_t>(st.st_size), info_)) {
+        info_ = WavInfo{};
+        return nullptr;
+    }
+    return &info_;
+}
+
+int32_t WavFileReader::Read(int32_t count, char* buffer) {
+    if (!file_ || count <= 0 || !buffer) return 0;
+    const size_t n = std::fread(buffer, 1, static_cast<size_t>(count), file_);
+    if (n == 0) return 0;
+    const uint64_t before = position_;
+    position_ += n;
+    const uint64_t dataBytes = info_.dataBytes;
+    if (position_ <= dataBytes) return static_cast<int32_t>(n);
+    return before < dataBytes ? static_cast<int32_t>(dataBytes - before) : 0;
+}
+
+int32_t WavFileReader::Seek(uint32_t position) {
+    if (!file_ || position >= info_.dataBytes) return -1;
+    const uint64_t offset = uint64_t{info_.dataOffset} + position;
+    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) return -1;
+    position_ = position;
+    return static_cast<int32_t>(position);
+}
+
+void WavFileReader::Close() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    position_ = 0;
+    info_ = WavInfo{};
+}
+
+WavFileReader* WavSlot(int32_t slot) {
+    return IsReaderSlot(slot) ? &g_slots[slot] : nullptr;
 }
 
 }  // namespace tonekit::audio
 
-using tonekit::audio::g_slots;
-using tonekit::audio::IsReaderSlot;
+using tonekit::audio::WavSlot;
 
-extern "C" WavInfo* OpenWAV(const char* fileName, int32_t slotNumber) {
-    if (!IsReaderSlot(slotNumber) || !fileName) return nullptr;
-    auto& slot = g_slots[slotNumber];
-    // A file left open in the slot is closed rather than leaked.
-    tonekit::audio::CloseSlot(slot);
-    slot.info = WavInfo{};
-
-    FILE* f = std::fopen(fileName, "rb");
-    if (!f) return nullptr;
-    struct stat st;
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(f);
-        return nullptr;
-    }
-    slot.file = f;
-    if (!tonekit::audio::ParseWav(f, static_cast<uint64_t>(st.st_size), slot.info)) {
-        // The handle stays in the slot until CloseWAV, as for any open slot.
-        slot.info = WavInfo{};
-        return nullptr;
-    }
-    return &slot.info;
+extern "C" WavInfo* OpenWAV(const char* fileName, int32_t slot) {
+    auto* reader = WavSlot(slot);
+    if (!reader || !fileName) return nullptr;
+    return const_cast<WavInfo*>(reader->Open(fileName));
 }
 
-extern "C" int32_t ReadWAV(int32_t slotNumber, int32_t byteCount, char* buffer) {
-    if (!IsReaderSlot(slotNumber) || byteCount <= 0 || !buffer) return 0;
-    auto& slot = g_slots[slotNumber];
-    if (!slot.file) return 0;
-    const size_t n = std::fread(buffer, 1, static_cast<size_t>(byteCount), slot.file);
-    if (n == 0) return 0;
-    const uint64_t before = slot.position;
-    slot.position += n;
-    const uint64_t dataBytes = slot.info.dataBytes;
-    if (slot.position <= dataBytes) return static_cast<int32_t>(n);
-    return before < dataBytes ? static_cast<int32_t>(dataBytes - before) : 0;
+extern "C" int32_t ReadWAV(int32_t slot, int32_t byteCount, char* buffer) {
+    auto* reader = WavSlot(slot);
+    return reader ? reader->Read(byteCount, buffer) : 0;
 }
 
-extern "C" int32_t SeekWAV(int32_t slotNumber, uint32_t position) {
-    if (!IsReaderSlot(slotNumber)) return -1;
-    auto& slot = g_slots[slotNumber];
-    if (!slot.file || position >= slot.info.dataBytes) return -1;
-    const uint64_t offset = uint64_t{slot.info.dataOffset} + position;
-    if (fseeko(slot.file, static_cast<off_t>(offset), SEEK_SET) != 0) return -1;
-    slot.position = position;
-    return static_cast<int32_t>(position);
+extern "C" int32_t SeekWAV(int32_t slot, uint32_t position) {
+    auto* reader = WavSlot(slot);
+    return reader ? reader->Seek(position) : -1;
 }
 
-extern "C" void CloseWAV(int32_t slotNumber) {
-    if (IsReaderSlot(slotNumber)) tonekit::audio::CloseSlot(g_slots[slotNumber]);
+extern "C" void CloseWAV(int32_t slot) {
+    if (auto* reader = WavSlot(slot)) reader->Close();
 }

@@ -1,14 +1,11 @@
 // Creating WAV files with the system's 44-byte header.
-#include <cstdio>
-
-#include "audio/wav_format.h"
+#include "audio/wav_file_writer.h"
 #include "tonekit.h"
-#include "util/file_cleanup.h"
 
 extern "C" int32_t CreateWAVHeader(const char* fileName, int32_t sampleRate, int32_t bitsPerSample,
                                    int32_t channels) {
     if (!fileName) return -1;
-    FILE* f = std::fopen(fileName, "wb");
+    FILE* f = tonekit::util::CreateOutputFile(fileName);
     if (!f) return -1;
     const auto header = tonekit::audio::MakeWavHeader(static_cast<uint32_t>(sampleRate),
                                                       static_cast<uint32_t>(bitsPerSample),

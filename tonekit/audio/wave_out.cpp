@@ -14,21 +14,27 @@
 
 #include "tonekit.h"
 #include "util/dynamic_library.h"
+#include "util/function_binding.h"
 #include "util/message.h"
 
 namespace tonekit::audio {
 namespace {
 
-#define TK_SDL_FUNCTIONS(X)                                                     \
-    X(SDL_InitSubSystem)                                                        \
-    X(SDL_QuitSubSystem)                                                        \
-    X(SDL_AudioInit)                                                            \
-    X(SDL_AudioQuit)                                                            \
-    X(SDL_GetCurrentAudioDriver) X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice) \
-        X(SDL_PauseAudioDevice) X(SDL_GetNumAudioDevices) X(SDL_GetAudioDeviceName)
+#define TK_SDL_FUNCTIONS(X)                                                \
+    X(SDL_InitSubSystem)                                                   \
+    X(SDL_QuitSubSystem)                                                   \
+    X(SDL_AudioInit)                                                       \
+    X(SDL_AudioQuit)                                                       \
+    X(SDL_GetCurrentAudioDriver)                                           \
+    X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice) X(SDL_PauseAudioDevice) \
+        X(SDL_GetNumAudioDevices) X(SDL_GetAudioDeviceName)
 
 struct SdlApi {
     TK_SDL_FUNCTIONS(TK_DECLARE_FUNCTION)
+    template <typename Visit>
+    void ForEach(Visit&& visit) {
+        TK_SDL_FUNCTIONS(TK_VISIT_FUNCTION)
+    }
 };
 
 // Bound on first use and kept for the life of the process: SDL is never
@@ -41,11 +47,8 @@ const SdlApi* Sdl() {
     static const SdlApi* api = []() -> const SdlApi* {
         static auto* binding = new Binding;  // kept for the process, bound or not
         if (!binding->library.Open({"libSDL2-2.0.so.0"})) return nullptr;
-        const util::DynamicLibrary* libraries[] = {&binding->library};
-        auto& api = binding->api;
-        bool complete = true;
-        TK_SDL_FUNCTIONS(TK_RESOLVE_FUNCTION)
-        return complete ? &binding->api : nullptr;
+        const auto lookup = [](const char* name) { return binding->library.Symbol(name); };
+        return util::BindFunctions(binding->api, lookup).empty() ? &binding->api : nullptr;
     }();
     return api;
 }

@@ -1,4 +1,5 @@
 #include "cd/cd_layer.h"
+#include "test_seams.h"
 
 #include <algorithm>
 #include <cstring>

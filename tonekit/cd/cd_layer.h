@@ -29,7 +29,7 @@ struct CdTrackTable {
 };
 
 // Chooses the access mode, scans the drives and reads every disc's TOC. Run
-// at attach; again after a test installs its transport.
+// when the library is attached.
 void InitCdLayer();
 
 CdAccessMode AccessMode();
@@ -42,8 +42,5 @@ const CdDevice& GetCdDevice(int index);
 const CdTrackTable& GetTrackTable(int index);
 // The CD device index whose root is `folder` (given with its trailing '/'), or -1.
 int FindCdDevice(const std::string& folder);
-
-// Replaces the operating system's transport (tests); null restores it.
-void InstallTransport(std::unique_ptr<ScsiTransport> transport);
 
 }  // namespace tonekit::cd

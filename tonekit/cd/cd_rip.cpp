@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/wav_finalise.h"
-#include "audio/wav_format.h"
+#include "audio/wav_file_writer.h"
 #include "cd/aspi.h"
 #include "cd/cd_commands.h"
 #include "cd/cd_layer.h"
@@ -81,25 +80,20 @@ extern "C" int32_t CDtoWAV(const char* trackPath, const char* outputPath, int32_
     if (progress) progress(-1);
     if (!trackPath || !outputPath) return 0;
     const TrackSpan span = Locate(trackPath);
-    FILE* out = std::fopen(outputPath, "wb");
-    if (!out) return 0;
-    const auto& header = tonekit::audio::WavHeaderTemplate();
-    bool ok = std::fwrite(header.data(), header.size(), 1, out) == 1;
+    tonekit::audio::WavFileWriter out;
+    if (!out.Create(outputPath, tonekit::audio::WavHeaderTemplate())) return 0;
     if (span.first < span.end) StartCdUnit(span.device);
     const int64_t sectors = span.end - span.first;
     uint8_t sector[kSectorBytes];
-    for (int32_t a = span.first; ok && a < span.end; ++a) {
+    for (int32_t a = span.first; a < span.end; ++a) {
         std::memset(sector, 0, sizeof sector);
         if (ReadCdSector(span.device, static_cast<uint32_t>(a - kLeadInFrames), 1, sector) !=
             SS_COMP)
             break;
-        ok = std::fwrite(sector, sizeof sector, 1, out) == 1;
-        if (ok && progress && progress(static_cast<int32_t>(100 * (a - span.first) / sectors)))
-            break;
+        if (!out.Write(sector, sizeof sector)) break;
+        if (progress && progress(static_cast<int32_t>(100 * (a - span.first) / sectors))) break;
     }
-    ok = std::fclose(out) == 0 && ok;
-    ok = tonekit::audio::FinaliseWavFile(outputPath) && ok;
-    return ok ? 1 : 0;
+    return out.Finish() ? 1 : 0;
 }
 
 extern "C" int32_t SearchCDTracks(SearchFilesCallback callback) {

@@ -1,7 +1,13 @@
 #include "media/ffmpeg_api.h"
 
+#include <unistd.h>
+
+#include <cctype>
+#include <climits>
 #include <mutex>
-#include <string>
+
+#include "test_seams.h"
+#include "util/message.h"
 
 namespace tonekit::media {
 namespace {
@@ -10,29 +16,75 @@ std::string SoName(const char* base, int major) {
     return std::string("lib") + base + ".so." + std::to_string(major);
 }
 
-struct Binding {
-    util::DynamicLibrary util, codec, format, resample;
-    FfmpegApi api;
-    bool complete = false;
+std::vector<std::string> DefaultLibraries() {
+    return {SoName("avutil", LIBAVUTIL_VERSION_MAJOR), SoName("avcodec", LIBAVCODEC_VERSION_MAJOR),
+            SoName("avformat", LIBAVFORMAT_VERSION_MAJOR),
+            SoName("swresample", LIBSWRESAMPLE_VERSION_MAJOR)};
+}
 
-    Binding() {
-        util.Open({SoName("avutil", LIBAVUTIL_VERSION_MAJOR)});
-        codec.Open({SoName("avcodec", LIBAVCODEC_VERSION_MAJOR)});
-        format.Open({SoName("avformat", LIBAVFORMAT_VERSION_MAJOR)});
-        resample.Open({SoName("swresample", LIBSWRESAMPLE_VERSION_MAJOR)});
-        const util::DynamicLibrary* libraries[] = {&util, &codec, &format, &resample};
-        complete = true;
-        TK_FFMPEG_FUNCTIONS(TK_RESOLVE_FUNCTION)
-        if (complete) api.av_log_set_level(AV_LOG_QUIET);
+struct Binding {
+    util::DynamicLibrary libraries[4];
+    FfmpegApi api;
+    std::string missing;  // the library or function that could not be bound
+
+    explicit Binding(const std::vector<std::string>& names) {
+        for (size_t i = 0; i < 4 && i < names.size(); ++i)
+            if (!libraries[i].Open({names[i]}) && missing.empty()) missing = names[i];
+        if (!missing.empty()) return;
+        missing = util::BindFunctions(api, [&](const char* name) -> void* {
+            for (const auto& library : libraries)
+                if (void* symbol = library.Symbol(name)) return symbol;
+            return nullptr;
+        });
+        if (missing.empty()) api.av_log_set_level(AV_LOG_QUIET);
     }
 };
+
+std::mutex g_lock;
+std::vector<std::string> g_names = DefaultLibraries();
+Binding* g_binding = nullptr;  // bound on first use and kept for the process
+bool g_reported = false;
+
+void ReportMissing(const std::string& missing) {
+    std::string name = missing;
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    util::ShowMessage(("DLL NOT FOUND:\n\n" + name).c_str(), "ERROR", util::MessageIcon::Error);
+}
 
 }  // namespace
 
 const FfmpegApi* Ffmpeg() {
-    // Bound once, on first use, and kept for the life of the process.
-    static Binding* binding = new Binding();
-    return binding->complete ? &binding->api : nullptr;
+    std::lock_guard guard(g_lock);
+    if (!g_binding) g_binding = new Binding(g_names);
+    if (g_binding->missing.empty()) return &g_binding->api;
+    if (!g_reported) ReportMissing(g_binding->missing);
+    g_reported = true;
+    return nullptr;
+}
+
+void UseFfmpegLibraries(const std::vector<std::string>& names) {
+    std::lock_guard guard(g_lock);
+    delete g_binding;
+    g_binding = nullptr;
+    g_names = names.empty() ? DefaultLibraries() : names;
+    g_reported = false;
+}
+
+std::string FileUrl(const char* path) {
+    if (!path || !*path) return {};
+    std::string absolute = path;
+    if (absolute[0] != '/') {
+        char cwd[PATH_MAX];
+        if (!getcwd(cwd, sizeof cwd)) return {};
+        absolute = std::string(cwd) + "/" + absolute;
+    }
+    return "file:" + absolute;
+}
+
+AVDictionary* FileProtocolOnly(const FfmpegApi& ff) {
+    AVDictionary* options = nullptr;
+    ff.av_dict_set(&options, "protocol_whitelist", "file", 0);
+    return options;
 }
 
 }  // namespace tonekit::media

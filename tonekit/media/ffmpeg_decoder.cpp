@@ -1,6 +1,7 @@
 // MediaDecoder on libavformat + libavcodec + libswresample.
 #include "media/ffmpeg_api.h"
 #include "media/media_decoder.h"
+#include "util/regular_file.h"
 
 namespace tonekit::media {
 namespace {
@@ -20,6 +21,8 @@ class FfmpegDecoder final : public MediaDecoder {
     bool ConfigureResampler(const AVFrame& frame);
     void Convert(const AVFrame* frame, std::vector<uint8_t>& pcm);
     bool FeedDecoder();
+    uint64_t FrameStartTicks(const AVFrame& frame) const;
+    void DropLeadIn(std::vector<uint8_t>& pcm);
 
     const FfmpegApi& ff_;
     AVFormatContext* format_ctx_ = nullptr;
@@ -34,6 +37,9 @@ class FfmpegDecoder final : public MediaDecoder {
     uint64_t framesOut_ = 0;  // frames delivered since then
     bool draining_ = false;   // the decoder has been told the input ended
     bool finished_ = false;
+    // After a seek: the first frame decoded tells how much lies before start_.
+    bool measureLeadIn_ = false;
+    uint64_t leadInFrames_ = 0;  // output frames still to drop
     // The input format the resampler was set up for.
     int inFormat_ = -1, inRate_ = 0, inChannels_ = 0;
 };
@@ -47,7 +53,12 @@ FfmpegDecoder::~FfmpegDecoder() {
 }
 
 bool FfmpegDecoder::Open(const char* path) {
-    if (ff_.avformat_open_input(&format_ctx_, path, nullptr, nullptr) < 0) return false;
+    const std::string url = FileUrl(path);
+    AVDictionary* options = FileProtocolOnly(ff_);
+    const int opened =
+        url.empty() ? -1 : ff_.avformat_open_input(&format_ctx_, url.c_str(), nullptr, &options);
+    ff_.av_dict_free(&options);
+    if (opened < 0) return false;
     if (ff_.avformat_find_stream_info(format_ctx_, nullptr) < 0) return false;
     const AVCodec* decoder = nullptr;
     stream_ = ff_.av_find_best_stream(format_ctx_, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
@@ -74,8 +85,12 @@ bool FfmpegDecoder::Open(const char* path) {
     return true;
 }
 
+// Seeks a little before `time`, so that a decoder that needs earlier frames
+// (MP3's bit reservoir) has them, then drops the decoded audio before `time`.
 void FfmpegDecoder::Seek(uint64_t time) {
-    const int64_t target = static_cast<int64_t>(time / (kTicksPerSecond / AV_TIME_BASE));
+    constexpr uint64_t kPreRoll = kTicksPerSecond / 5;
+    const uint64_t from = time > kPreRoll ? time - kPreRoll : 0;
+    const int64_t target = static_cast<int64_t>(from / (kTicksPerSecond / AV_TIME_BASE));
     if (ff_.av_seek_frame(format_ctx_, -1, target, AVSEEK_FLAG_BACKWARD) >= 0) {
         ff_.avcodec_flush_buffers(codec_);
         ff_.swr_free(&swr_);
@@ -83,7 +98,27 @@ void FfmpegDecoder::Seek(uint64_t time) {
         start_ = time;
         framesOut_ = 0;
         draining_ = finished_ = false;
+        measureLeadIn_ = true;
+        leadInFrames_ = 0;
     }
+}
+
+// The time of a decoded frame's first sample from the start of the stream.
+uint64_t FfmpegDecoder::FrameStartTicks(const AVFrame& frame) const {
+    const AVStream* stream = format_ctx_->streams[stream_];
+    int64_t ts = frame.best_effort_timestamp;
+    if (ts == AV_NOPTS_VALUE) ts = frame.pts;
+    if (ts == AV_NOPTS_VALUE) return start_;
+    if (stream->start_time != AV_NOPTS_VALUE) ts -= stream->start_time;
+    const double seconds = static_cast<double>(ts) * av_q2d(stream->time_base);
+    return seconds > 0 ? static_cast<uint64_t>(seconds * kTicksPerSecond + 0.5) : 0;
+}
+
+void FfmpegDecoder::DropLeadIn(std::vector<uint8_t>& pcm) {
+    const uint64_t frames = pcm.size() / format_.blockAlign;
+    const uint64_t drop = leadInFrames_ < frames ? leadInFrames_ : frames;
+    pcm.erase(pcm.begin(), pcm.begin() + static_cast<ptrdiff_t>(drop * format_.blockAlign));
+    leadInFrames_ -= drop;
 }
 
 bool FfmpegDecoder::ConfigureResampler(const AVFrame& frame) {
@@ -154,6 +189,12 @@ bool FfmpegDecoder::NextBlock(std::vector<uint8_t>& pcm, uint64_t& time) {
     while (!finished_) {
         const int r = ff_.avcodec_receive_frame(codec_, frame_);
         if (r == 0) {
+            if (measureLeadIn_) {
+                const uint64_t at = FrameStartTicks(*frame_);
+                const uint64_t early = start_ > at ? start_ - at : 0;
+                leadInFrames_ = (early * kOutputRate + kTicksPerSecond / 2) / kTicksPerSecond;
+                measureLeadIn_ = false;
+            }
             if (ConfigureResampler(*frame_)) Convert(frame_, pcm);
             ff_.av_frame_unref(frame_);
         } else if (r == AVERROR(EAGAIN) && FeedDecoder()) {
@@ -162,6 +203,7 @@ bool FfmpegDecoder::NextBlock(std::vector<uint8_t>& pcm, uint64_t& time) {
             Convert(nullptr, pcm);  // the resampler's tail
             finished_ = true;
         }
+        DropLeadIn(pcm);
         if (!pcm.empty()) {
             time = start_ + framesOut_ * kTicksPerSecond / kOutputRate;
             framesOut_ += pcm.size() / format_.blockAlign;
@@ -174,8 +216,9 @@ bool FfmpegDecoder::NextBlock(std::vector<uint8_t>& pcm, uint64_t& time) {
 }  // namespace
 
 std::unique_ptr<MediaDecoder> OpenMediaDecoder(const char* path) {
+    if (!util::IsRegularFile(path)) return nullptr;  // never a FIFO, device or folder
     const FfmpegApi* ff = Ffmpeg();
-    if (!ff || !path) return nullptr;
+    if (!ff) return nullptr;
     auto decoder = std::make_unique<FfmpegDecoder>(*ff);
     if (!decoder->Open(path)) return nullptr;
     return decoder;

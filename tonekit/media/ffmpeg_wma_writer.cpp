@@ -1,4 +1,5 @@
 // WmaWriter on FFmpeg's wmav2 encoder and ASF muxer.
+#include <string>
 #include <vector>
 
 #include "media/ffmpeg_api.h"
@@ -17,6 +18,7 @@ class FfmpegWmaWriter final : public WmaWriter {
     bool Finish() override;
 
   private:
+    bool QueueSilence(int frames);
     bool EncodeQueued(bool final);
     bool SendFrame(const AVFrame* frame);
 
@@ -44,7 +46,10 @@ FfmpegWmaWriter::~FfmpegWmaWriter() {
 
 bool FfmpegWmaWriter::Open(const char* path, int64_t bitsPerSecond) {
     const AVCodec* codec = ff_.avcodec_find_encoder(AV_CODEC_ID_WMAV2);
-    if (!codec || ff_.avformat_alloc_output_context2(&out_, nullptr, "asf", path) < 0) return false;
+    const std::string url = FileUrl(path);
+    if (!codec || url.empty() ||
+        ff_.avformat_alloc_output_context2(&out_, nullptr, "asf", url.c_str()) < 0)
+        return false;
     encoder_ = ff_.avcodec_alloc_context3(codec);
     stream_ = ff_.avformat_new_stream(out_, nullptr);
     if (!encoder_ || !stream_) return false;
@@ -68,10 +73,23 @@ bool FfmpegWmaWriter::Open(const char* path, int64_t bitsPerSecond) {
     ff_.av_channel_layout_default(&frame_->ch_layout, 2);
     if (ff_.av_frame_get_buffer(frame_, 0) < 0) return false;
 
-    if (ff_.avio_open(&out_->pb, path, AVIO_FLAG_WRITE) < 0) return false;
+    // The encoder's first frame does not come back when decoded: a frame of
+    // silence ahead of the audio keeps every source frame in the output.
+    if (!QueueSilence(encoder_->frame_size)) return false;
+    AVDictionary* options = FileProtocolOnly(ff_);
+    const int opened = ff_.avio_open2(&out_->pb, url.c_str(), AVIO_FLAG_WRITE, nullptr, &options);
+    ff_.av_dict_free(&options);
+    if (opened < 0) return false;
     headerWritten_ = ff_.avformat_write_header(out_, nullptr) >= 0;
     failed_ = !headerWritten_;
     return headerWritten_;
+}
+
+bool FfmpegWmaWriter::QueueSilence(int frames) {
+    left_.assign(static_cast<size_t>(frames), 0.0f);
+    right_.assign(static_cast<size_t>(frames), 0.0f);
+    void* planes[2] = {left_.data(), right_.data()};
+    return ff_.av_audio_fifo_write(queue_, planes, frames) == frames;
 }
 
 bool FfmpegWmaWriter::WriteBlock(const uint8_t* pcm, size_t bytes, uint64_t) {

@@ -1,5 +1,6 @@
 // Choosing a state's processing routine, once, for the processor at hand.
 #include "resample/polyphase_process.h"
+#include "test_seams.h"
 
 namespace tonekit::resample {
 namespace {

@@ -10,9 +10,6 @@ namespace tonekit::resample {
 // widest vector instructions the processor offers. Chosen once per state.
 ResamplerProcess ChooseProcess(int32_t channels, bool interpolating);
 
-// Lets tests run the 128-bit routines on a processor that has AVX2.
-void AllowAvx2(bool allowed);
-
 // The routines of each instruction set.
 ResamplerProcess PortableRoutine(int32_t channels, bool interpolating);
 ResamplerProcess Avx2Routine(int32_t channels, bool interpolating);

@@ -1,7 +1,5 @@
 // Whole-file WAV conversion to another rate, width and channel count through
 // the block rate converter, with progress and stop.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -9,21 +7,15 @@
 #include "audio/audio_filter.h"
 #include "audio/block_rate.h"
 #include "audio/frame_codec.h"
-#include "audio/wav_finalise.h"
-#include "audio/wav_format.h"
+#include "audio/wav_file_writer.h"
+#include "audio/wav_reader.h"
 #include "tonekit.h"
+#include "util/regular_file.h"
 
 namespace tonekit::resample {
 namespace {
 
-constexpr int32_t kSlot = 0;
 constexpr int32_t kBlockBytes = 16384;
-
-bool SameFile(const char* a, const char* b) {
-    struct stat sa, sb;
-    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
 
 int32_t ProgressPercent(uint64_t consumed, uint32_t total) {
     return total ? static_cast<int32_t>(percent(static_cast<double>(consumed), total)) : 100;
@@ -40,7 +32,7 @@ struct Conversion {
 };
 
 // Converts block by block into `out`; false when a write failed.
-bool ConvertBlocks(const Conversion& c, FILE* out) {
+bool ConvertBlocks(const Conversion& c, audio::WavFileReader& in, audio::WavFileWriter& out) {
     std::vector<char> buffer(kBlockBytes);
     double leftState[audio::kFilterStateDoubles] = {};
     double rightState[audio::kFilterStateDoubles] = {};
@@ -48,12 +40,12 @@ bool ConvertBlocks(const Conversion& c, FILE* out) {
     uint64_t consumed = 0;
     bool written = true;
     for (;;) {
-        const int32_t n = ReadWAV(kSlot, kBlockBytes, buffer.data());
+        const int32_t n = in.Read(kBlockBytes, buffer.data());
         AudioBlock block;
         phase = audio::ConvertBlockRate(reinterpret_cast<const uint8_t*>(buffer.data()),
                                         static_cast<uint32_t>(n), &c.source, &block, c.step, c.bits,
                                         c.channels, phase, c.filter, leftState, rightState, c.hook);
-        written = !block.bytes || std::fwrite(block.data, 1, block.bytes, out) == block.bytes;
+        written = out.Write(block.data, block.bytes);
         std::free(block.data);
         consumed += static_cast<uint32_t>(n);
         if (!written) break;
@@ -74,29 +66,22 @@ extern "C" const char* ResampleWAV(const char* sourcePath, const char* destPath,
     using namespace tonekit::resample;
     if (!sourcePath || !destPath || rate == 0 || !audio::IsSupportedFormat(bits, channels))
         return nullptr;
-    if (SameFile(sourcePath, destPath)) return nullptr;
+    if (util::SameFile(sourcePath, destPath)) return nullptr;
 
-    const WavInfo* info = OpenWAV(sourcePath, kSlot);
-    if (!info || !audio::IsConvertiblePcm(*info)) {
-        CloseWAV(kSlot);
-        return nullptr;
-    }
+    audio::WavFileReader in;  // private: conversions on other threads keep theirs
+    const WavInfo* info = in.Open(sourcePath);
+    if (!info || !audio::IsConvertiblePcm(*info)) return nullptr;
     Conversion c{*info, 0.0, bits, channels, filter, hook, progress};
     const uint32_t outRate = keepRate ? c.source.sampleRate : rate;
     c.step = keepRate ? static_cast<double>(rate) / c.source.sampleRate
                       : static_cast<double>(c.source.sampleRate) / rate;
 
-    FILE* out = nullptr;
-    if (CreateWAVHeader(destPath, static_cast<int32_t>(outRate), bits, channels) != 0 ||
-        !(out = std::fopen(destPath, "r+b")) || std::fseek(out, audio::kWavHeaderBytes, SEEK_SET)) {
-        if (out) std::fclose(out);
-        CloseWAV(kSlot);
+    audio::WavFileWriter out;
+    if (!out.Create(destPath,
+                    audio::MakeWavHeader(outRate, static_cast<uint32_t>(bits),
+                                         static_cast<uint32_t>(channels)),
+                    sourcePath))
         return nullptr;
-    }
-    static_cast<void>(std::setvbuf(out, nullptr, _IOFBF, 1 << 16));
-    bool ok = ConvertBlocks(c, out);
-    ok = std::fclose(out) == 0 && ok;
-    CloseWAV(kSlot);
-    ok = audio::FinaliseWavFile(destPath) && ok;
-    return ok ? destPath : nullptr;
+    const bool converted = ConvertBlocks(c, in, out);
+    return out.Finish() && converted ? destPath : nullptr;
 }

@@ -30,14 +30,4 @@ class DynamicLibrary {
     void* handle_ = nullptr;
 };
 
-// Resolves every function of an X-macro list from the given libraries into the
-// members of `api` of the same names; false when one is missing.
-#define TK_RESOLVE_FUNCTION(name)                                                           \
-    api.name = nullptr;                                                                     \
-    for (const auto* lib : libraries)                                                       \
-        if (!api.name) api.name = reinterpret_cast<decltype(api.name)>(lib->Symbol(#name)); \
-    complete = complete && api.name != nullptr;
-
-#define TK_DECLARE_FUNCTION(name) decltype(&::name) name = nullptr;
-
 }  // namespace tonekit::util
