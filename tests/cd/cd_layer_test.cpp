@@ -10,7 +10,7 @@
 #include "cd/aspi.h"
 #include "cd/cd_commands.h"
 #include "cd/cd_layer.h"
-#include "cd/simulated_drive.h"
+#include "simulated_drive.h"
 #include "test_seams.h"
 #include "test_support.h"
 #include "tonekit.h"

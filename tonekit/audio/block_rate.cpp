@@ -11,7 +11,6 @@ namespace {
 
 constexpr double kUnitPerSample = 3.051850947599719e-05;    // nearest double to 1/32767
 constexpr double kNativePerHertz = 2.2675736961451248e-05;  // 1/44100
-constexpr uint64_t kMaxBlockBytes = 0x7FFFFFFF;
 
 struct RateFilter {
     bool active = false;

@@ -5,8 +5,12 @@
 #include <cstdint>
 
 #include "tonekit.h"
+#include "util/little_endian.h"
 
 namespace tonekit::audio {
+
+// The largest block the converters make.
+inline constexpr uint64_t kMaxBlockBytes = 0x7FFFFFFF;
 
 // Frame kinds: 0 8-bit mono, 1 8-bit stereo, 2 16-bit mono, 3 16-bit stereo.
 inline int FrameKind(int32_t bits, int32_t channels) {
@@ -31,12 +35,11 @@ inline bool IsConvertiblePcm(const WavInfo& info) {
 }
 
 inline int16_t Read16(const uint8_t* at) {
-    return static_cast<int16_t>(at[0] | (at[1] << 8));
+    return static_cast<int16_t>(util::LoadLe16(at));
 }
 
 inline void Write16(uint8_t* at, int16_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(static_cast<uint16_t>(value) >> 8);
+    util::StoreLe16(at, static_cast<uint16_t>(value));
 }
 
 // 8-bit samples are offset by 128; they go to the high byte of the word.

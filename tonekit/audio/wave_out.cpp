@@ -56,6 +56,10 @@ const SdlApi* Sdl() {
 constexpr int kMinBuffers = 2;
 constexpr int kMaxBuffers = 16;
 constexpr int kDeviceChunkFrames = 1024;
+// Rates a playback device is opened at; far outside them a ring of buffers
+// would take hours to play out on close.
+constexpr int32_t kMinRate = 8000;
+constexpr int32_t kMaxRate = 192000;
 
 }  // namespace
 
@@ -158,7 +162,9 @@ WaveOutRing* Open(int32_t sampleRate, int32_t bufferBytes, int32_t bufferCount, 
         return nullptr;
     }
     const SdlApi* sdl = Sdl();
-    if (!sdl || sampleRate <= 0 || bufferBytes <= 0 || bufferBytes % 4) return nullptr;
+    if (!sdl || sampleRate < kMinRate || sampleRate > kMaxRate || bufferBytes <= 0 ||
+        bufferBytes % 4)
+        return nullptr;
     auto* ring = new WaveOutRing;
     ring->sdl = sdl;
     ring->sampleRate = sampleRate;

@@ -4,6 +4,7 @@
 
 #include "media/ffmpeg_api.h"
 #include "media/media_decoder.h"
+#include "util/little_endian.h"
 
 namespace tonekit::media {
 namespace {
@@ -99,8 +100,8 @@ bool FfmpegWmaWriter::WriteBlock(const uint8_t* pcm, size_t bytes, uint64_t) {
     right_.resize(frames);
     for (size_t i = 0; i < frames; ++i) {
         const uint8_t* f = pcm + 4 * i;
-        left_[i] = static_cast<int16_t>(f[0] | f[1] << 8) * (1.0f / 32768.0f);
-        right_[i] = static_cast<int16_t>(f[2] | f[3] << 8) * (1.0f / 32768.0f);
+        left_[i] = static_cast<int16_t>(util::LoadLe16(f)) * (1.0f / 32768.0f);
+        right_[i] = static_cast<int16_t>(util::LoadLe16(f + 2)) * (1.0f / 32768.0f);
     }
     void* planes[2] = {left_.data(), right_.data()};
     if (frames && ff_.av_audio_fifo_write(queue_, planes, static_cast<int>(frames)) < 0)

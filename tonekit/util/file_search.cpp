@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <set>
+#include <vector>
 #include <string>
 #include <utility>
 
@@ -25,7 +25,10 @@ struct Walk {
     std::string types;  // the wanted type codes, at most 127 characters
     bool everyType = false;
     SearchFilesCallback callback = nullptr;
-    std::set<std::pair<dev_t, ino_t>> entered;  // folders already walked
+    // The folders from the start down to the one being listed: entering one of
+    // them again through a link would be a loop. A folder reached twice by
+    // different routes is walked both times.
+    std::vector<std::pair<dev_t, ino_t>> path;
 };
 
 // The file's last three characters compared, without case, with the codes
@@ -58,10 +61,13 @@ int32_t WalkFolder(Walk& walk, const std::string& folder, bool noRecurse) {
     DIR* dir = opendir(folder.empty() ? "/" : folder.c_str());
     if (!dir) return -1;
     struct stat self;
-    if (fstat(dirfd(dir), &self) != 0 || !walk.entered.emplace(self.st_dev, self.st_ino).second) {
-        closedir(dir);  // a folder met again through a link is not walked twice
+    if (fstat(dirfd(dir), &self) != 0 ||
+        std::find(walk.path.begin(), walk.path.end(),
+                  std::pair<dev_t, ino_t>{self.st_dev, self.st_ino}) != walk.path.end()) {
+        closedir(dir);
         return 1;
     }
+    walk.path.emplace_back(self.st_dev, self.st_ino);
     while (const dirent* entry = readdir(dir)) {
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
@@ -74,6 +80,7 @@ int32_t WalkFolder(Walk& walk, const std::string& folder, bool noRecurse) {
         if (walk.callback(path.c_str(), strslash(path.c_str()), name, TypeMatches(walk, name)))
             break;
     }
+    walk.path.pop_back();
     closedir(dir);
     return 1;
 }

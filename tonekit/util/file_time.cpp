@@ -1,6 +1,7 @@
 // File size and timed wait.
 #include <time.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 
@@ -41,7 +42,10 @@ extern "C" int32_t WaitTime(uint32_t milliseconds, WaitCallback callback) {
     const uint32_t start = TickCount();
     for (uint32_t elapsed = 0; elapsed < milliseconds; elapsed = TickCount() - start) {
         if (callback) {
-            const int32_t result = callback(static_cast<int32_t>(milliseconds - elapsed));
+            // Waits beyond 2^31 ms report the largest remaining time that fits.
+            const uint32_t remaining = milliseconds - elapsed;
+            const int32_t result =
+                callback(remaining > INT32_MAX ? INT32_MAX : static_cast<int32_t>(remaining));
             if (result) return result;
         }
         SleepOneMillisecond();

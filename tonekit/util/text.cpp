@@ -12,6 +12,7 @@ namespace {
 
 using TextRing = ResultRing<char, 1024>;
 using NumberRing = ResultRing<char, 256>;
+constexpr int32_t kSlotChars = 255;  // a number slot's text, without its terminator
 
 thread_local TextRing t_mids;
 thread_local TextRing t_rights;
@@ -124,15 +125,21 @@ char* FormatWithPrecision(ResultRing<char, 256>& ring, const char* prefix, int32
 }  // namespace
 }  // namespace tonekit::util
 
+// Precisions are held at what still fits the 255 characters of a slot, so
+// every result that fits comes back exactly as printf makes it.
 extern "C" char* lzdw2sz(int32_t value, int32_t digits) {
     // A negative precision means "none" to printf, which is precision 1.
-    return FormatWithPrecision(t_lzdw2sz, "%.", digits < 0 ? 1 : Clamp(digits, 0, 200), "d", value);
+    const int32_t fits = kSlotChars - (value < 0 ? 1 : 0);
+    return FormatWithPrecision(t_lzdw2sz, "%.", digits < 0 ? 1 : Clamp(digits, 0, fits), "d",
+                               value);
 }
 
 extern "C" char* fp2sz(double value, int32_t decimals) {
     // A negative precision means "none" to printf, which is 6 decimals.
-    return FormatWithPrecision(t_fp2sz, "%0.", decimals < 0 ? 6 : Clamp(decimals, 0, 200), "f",
-                               value);
+    const int32_t whole = std::snprintf(nullptr, 0, "%.0f", value);
+    const int32_t fits = kSlotChars - 1 - whole;  // the point and the whole part
+    return FormatWithPrecision(t_fp2sz, "%0.", decimals < 0 ? 6 : Clamp(decimals, 0, fits > 0 ? fits : 0),
+                               "f", value);
 }
 
 extern "C" double percent(double part, double whole) {

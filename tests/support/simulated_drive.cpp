@@ -1,4 +1,4 @@
-#include "cd/simulated_drive.h"
+#include "simulated_drive.h"
 
 #include <scsi/scsi.h>
 #include <scsi/sg.h>
