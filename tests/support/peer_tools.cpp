@@ -46,8 +46,7 @@ double Correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b,
 
 }  // namespace
 
-double AlignedSnr(const std::vector<int16_t>& reference, const std::vector<int16_t>& test,
-                  int maxLag) {
+long BestLag(const std::vector<int16_t>& reference, const std::vector<int16_t>& test, int maxLag) {
     const long frames = static_cast<long>(std::min(reference.size(), test.size()) / 2);
     const long window = std::min<long>(frames / 2, 44100);
     long bestLag = 0;
@@ -56,6 +55,13 @@ double AlignedSnr(const std::vector<int16_t>& reference, const std::vector<int16
         const double c = Correlation(reference, test, lag, frames / 4, window);
         if (c > best) best = c, bestLag = lag;
     }
+    return bestLag;
+}
+
+double AlignedSnr(const std::vector<int16_t>& reference, const std::vector<int16_t>& test,
+                  int maxLag) {
+    const long frames = static_cast<long>(std::min(reference.size(), test.size()) / 2);
+    const long bestLag = BestLag(reference, test, maxLag);
     double signal = 0, noise = 0;
     for (long i = maxLag; i < frames - maxLag; ++i) {
         const long j = i + bestLag;

@@ -14,6 +14,11 @@ std::vector<int16_t> FfmpegDecode(const std::string& path, const std::string& fi
 // One ffprobe value: `entry` such as "stream=codec_name" or "format=duration".
 std::string Probe(const std::string& path, const std::string& entry);
 
+// The shift of `test` against `reference` (interleaved stereo), within +-maxLag
+// frames, that matches best: test frame i + lag holds reference frame i.
+long BestLag(const std::vector<int16_t>& reference, const std::vector<int16_t>& test,
+             int maxLag = 4096);
+
 // Signal-to-noise ratio in dB of `test` against `reference` (interleaved stereo),
 // after shifting `test` by the lag (within +-maxLag frames) that matches best.
 double AlignedSnr(const std::vector<int16_t>& reference, const std::vector<int16_t>& test,

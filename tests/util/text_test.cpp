@@ -61,7 +61,13 @@ TEST(Text, Numbers) {
     EXPECT_STREQ(lzdw2sz(-5, 2), "-05");
     EXPECT_STREQ(lzdw2sz(0, 0), "");
     EXPECT_STREQ(lzdw2sz(3, -4), "3");
-    EXPECT_EQ(strlen(lzdw2sz(1, 100000)), 200u);
+    // Every result that fits a 255-character slot is printf's own.
+    EXPECT_EQ(std::string(lzdw2sz(1, 254)), std::string(253, '0') + "1");
+    EXPECT_EQ(std::string(lzdw2sz(-1, 254)), "-" + std::string(253, '0') + "1");
+    EXPECT_EQ(strlen(lzdw2sz(1, 100000)), 255u);
+    EXPECT_EQ(strlen(lzdw2sz(-1, 100000)), 255u);
+    EXPECT_EQ(std::string(fp2sz(-2.5, 251)), "-2.5" + std::string(250, '0'));
+    EXPECT_EQ(strlen(fp2sz(12.0, 100000)), 255u);
     EXPECT_STREQ(fp2sz(1.0, 2), "1.00");
     EXPECT_STREQ(fp2sz(1.046, 2), "1.05");
     EXPECT_STREQ(fp2sz(3.0, 0), "3");

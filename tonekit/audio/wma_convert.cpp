@@ -67,6 +67,7 @@ extern "C" int32_t WAV2WMA(const char* source, const char* destination, int32_t 
                            ProgressCallback progress) {
     using tonekit::util::RemoveRegularFile;
     if (!source || !destination) return -1;
+    if (!tonekit::media::MediaAvailable()) return -1;  // the destination is not touched
     FILE* in = tonekit::util::OpenSourceFile(source);
     if (!in) return -1;  // a missing scratch file: nothing to encode, nothing created
     // The destination is created (or emptied) here, so that a failure below

@@ -1,4 +1,5 @@
 #include "media/ffmpeg_api.h"
+#include "media/media_decoder.h"
 
 #include <unistd.h>
 
@@ -60,6 +61,10 @@ const FfmpegApi* Ffmpeg() {
     if (!g_reported) ReportMissing(g_binding->missing);
     g_reported = true;
     return nullptr;
+}
+
+bool MediaAvailable() {
+    return Ffmpeg() != nullptr;
 }
 
 void UseFfmpegLibraries(const std::vector<std::string>& names) {

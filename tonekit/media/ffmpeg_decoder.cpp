@@ -21,6 +21,8 @@ class FfmpegDecoder final : public MediaDecoder {
     bool ConfigureResampler(const AVFrame& frame);
     void Convert(const AVFrame* frame, std::vector<uint8_t>& pcm);
     bool FeedDecoder();
+    bool DecodeFrame();
+    uint64_t TimestampTicks(const AVFrame& frame) const;
     uint64_t FrameStartTicks(const AVFrame& frame) const;
     void DropLeadIn(std::vector<uint8_t>& pcm);
 
@@ -37,6 +39,8 @@ class FfmpegDecoder final : public MediaDecoder {
     uint64_t framesOut_ = 0;  // frames delivered since then
     bool draining_ = false;   // the decoder has been told the input ended
     bool finished_ = false;
+    bool pending_ = false;     // frame_ holds a decoded frame not yet delivered
+    uint64_t firstTicks_ = 0;  // the timestamp of the stream's first decoded frame
     // After a seek: the first frame decoded tells how much lies before start_.
     bool measureLeadIn_ = false;
     uint64_t leadInFrames_ = 0;  // output frames still to drop
@@ -65,12 +69,17 @@ bool FfmpegDecoder::Open(const char* path) {
     if (stream_ < 0 || !decoder) return false;
     const AVStream* stream = format_ctx_->streams[stream_];
     codec_ = ff_.avcodec_alloc_context3(decoder);
-    if (!codec_ || ff_.avcodec_parameters_to_context(codec_, stream->codecpar) < 0 ||
-        ff_.avcodec_open2(codec_, decoder, nullptr) < 0)
-        return false;
+    if (!codec_ || ff_.avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
+    codec_->pkt_timebase = stream->time_base;  // frames are timed as the packets are
+    if (ff_.avcodec_open2(codec_, decoder, nullptr) < 0) return false;
     packet_ = ff_.av_packet_alloc();
     frame_ = ff_.av_frame_alloc();
     if (!packet_ || !frame_) return false;
+    // A file opens only when its audio decodes. The first frame's timestamp is
+    // where the stream's own time starts, whatever the container counts from.
+    pending_ = DecodeFrame();
+    if (!pending_) return false;
+    firstTicks_ = TimestampTicks(*frame_);
 
     const uint16_t channels = codec_->ch_layout.nb_channels == 1 ? 1 : 2;
     format_ = WaveFormatEx{
@@ -89,7 +98,7 @@ bool FfmpegDecoder::Open(const char* path) {
 // (MP3's bit reservoir) has them, then drops the decoded audio before `time`.
 void FfmpegDecoder::Seek(uint64_t time) {
     constexpr uint64_t kPreRoll = kTicksPerSecond / 5;
-    const uint64_t from = time > kPreRoll ? time - kPreRoll : 0;
+    const uint64_t from = firstTicks_ + (time > kPreRoll ? time - kPreRoll : 0);
     const int64_t target = static_cast<int64_t>(from / (kTicksPerSecond / AV_TIME_BASE));
     if (ff_.av_seek_frame(format_ctx_, -1, target, AVSEEK_FLAG_BACKWARD) >= 0) {
         ff_.avcodec_flush_buffers(codec_);
@@ -97,21 +106,35 @@ void FfmpegDecoder::Seek(uint64_t time) {
         inFormat_ = -1;
         start_ = time;
         framesOut_ = 0;
-        draining_ = finished_ = false;
+        draining_ = finished_ = pending_ = false;
         measureLeadIn_ = true;
         leadInFrames_ = 0;
     }
 }
 
-// The time of a decoded frame's first sample from the start of the stream.
-uint64_t FfmpegDecoder::FrameStartTicks(const AVFrame& frame) const {
-    const AVStream* stream = format_ctx_->streams[stream_];
+// A frame's timestamp in 100-ns units; 0 when it has none.
+uint64_t FfmpegDecoder::TimestampTicks(const AVFrame& frame) const {
     int64_t ts = frame.best_effort_timestamp;
     if (ts == AV_NOPTS_VALUE) ts = frame.pts;
-    if (ts == AV_NOPTS_VALUE) return start_;
-    if (stream->start_time != AV_NOPTS_VALUE) ts -= stream->start_time;
-    const double seconds = static_cast<double>(ts) * av_q2d(stream->time_base);
+    if (ts == AV_NOPTS_VALUE) return 0;
+    const double seconds =
+        static_cast<double>(ts) * av_q2d(format_ctx_->streams[stream_]->time_base);
     return seconds > 0 ? static_cast<uint64_t>(seconds * kTicksPerSecond + 0.5) : 0;
+}
+
+// Where a decoded frame's first sample lies from the start of the stream.
+// Containers that time packets more coarsely than one sample (ASF counts
+// milliseconds) put a frame on the nearest whole number of its own lengths
+// from the first one: such codecs decode frames of one fixed length.
+uint64_t FfmpegDecoder::FrameStartTicks(const AVFrame& frame) const {
+    const uint64_t at = TimestampTicks(frame);
+    const uint64_t ticks = at > firstTicks_ ? at - firstTicks_ : 0;
+    const int64_t size = frame.nb_samples, rate = frame.sample_rate;
+    const double tick = av_q2d(format_ctx_->streams[stream_]->time_base);
+    if (size <= 0 || rate <= 0 || tick * static_cast<double>(rate) <= 1.0) return ticks;
+    const double frames = static_cast<double>(ticks) * rate / kTicksPerSecond / size;
+    const auto whole = static_cast<uint64_t>(frames + 0.5);
+    return whole * static_cast<uint64_t>(size) * kTicksPerSecond / static_cast<uint64_t>(rate);
 }
 
 void FfmpegDecoder::DropLeadIn(std::vector<uint8_t>& pcm) {
@@ -184,11 +207,20 @@ bool FfmpegDecoder::FeedDecoder() {
     return false;
 }
 
+// Decodes the next frame into frame_; false at the end of the stream.
+bool FfmpegDecoder::DecodeFrame() {
+    for (;;) {
+        const int r = ff_.avcodec_receive_frame(codec_, frame_);
+        if (r == 0) return true;
+        if (r != AVERROR(EAGAIN) || !FeedDecoder()) return false;
+    }
+}
+
 bool FfmpegDecoder::NextBlock(std::vector<uint8_t>& pcm, uint64_t& time) {
     pcm.clear();
     while (!finished_) {
-        const int r = ff_.avcodec_receive_frame(codec_, frame_);
-        if (r == 0) {
+        if (pending_ || DecodeFrame()) {
+            pending_ = false;
             if (measureLeadIn_) {
                 const uint64_t at = FrameStartTicks(*frame_);
                 const uint64_t early = start_ > at ? start_ - at : 0;
@@ -197,8 +229,6 @@ bool FfmpegDecoder::NextBlock(std::vector<uint8_t>& pcm, uint64_t& time) {
             }
             if (ConfigureResampler(*frame_)) Convert(frame_, pcm);
             ff_.av_frame_unref(frame_);
-        } else if (r == AVERROR(EAGAIN) && FeedDecoder()) {
-            continue;
         } else {
             Convert(nullptr, pcm);  // the resampler's tail
             finished_ = true;

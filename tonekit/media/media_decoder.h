@@ -30,6 +30,10 @@ class MediaDecoder {
 // Null when the file cannot be opened or holds no decodable audio.
 std::unique_ptr<MediaDecoder> OpenMediaDecoder(const char* path);
 
+// True when FFmpeg's libraries are there to decode and encode (the first call
+// without them shows a message naming what is missing).
+bool MediaAvailable();
+
 // Encodes 44,100 Hz 16-bit stereo PCM into a WMA (wmav2 in ASF) file.
 class WmaWriter {
   public:
