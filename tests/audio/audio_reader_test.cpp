@@ -158,6 +158,23 @@ TEST(CompressedReaderWav, WavInputsGoThroughTheRateConverter) {
     EXPECT_EQ(ReadAll(dir / "b.WaV").samples.size(), 44100u * 2);
 }
 
+// A few hertz is a legal WAV rate; each read still makes a block of bounded
+// size (2,048 source frames at 1 Hz would be 90 million output frames).
+TEST(CompressedReaderWav, BlocksStayBoundedAtTinyRates) {
+    TempDir dir;
+    WriteFile(dir / "slow.wav", SimpleWav(1, 16, 2, Bytes(16384, 1)));
+    uint64_t duration = 0;
+    ASSERT_EQ(OpenWMA(0, (dir / "slow.wav").c_str(), 0, &duration), 1);
+    char* data = nullptr;
+    int32_t bytes = 0;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_GE(ReadWMA(0, &data, &bytes, nullptr, 0.5), 0);
+        EXPECT_LE(bytes, 4 * 2 * 44101);
+        std::free(data);
+    }
+    CloseWMA(0);
+}
+
 TEST(CompressedReaderWav, StartTimeSeeksToWholeSeconds) {
     TempDir dir;
     std::vector<int16_t> pcm(3 * 44100 * 2);

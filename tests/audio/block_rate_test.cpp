@@ -95,6 +95,18 @@ TEST(BlockRate, EmptyAndInvalidInputGiveEmptyBlocks) {
     EXPECT_TRUE(ConvertRamp(kRamp, Format(44100, 24, 1), 1.0, 0.0).samples.empty());
 }
 
+// A block whose output would reach 2 GiB is refused before anything is read.
+TEST(BlockRate, OutputsOfTwoGigabytesAreRefused) {
+    const WavInfo info = Format(44100, 16, 2);
+    uint8_t frame[4] = {};
+    AudioBlock out{};
+    ConvertBlockRate(frame, 1u << 20, &info, &out, 1.0 / 4096, 16, 2, 0.0, 0, nullptr, nullptr,
+                     nullptr);
+    ASSERT_NE(out.data, nullptr);
+    EXPECT_EQ(out.bytes, 0u);
+    std::free(out.data);
+}
+
 TEST(BlockRate, PartialTrailingFrameIsNotRead) {
     const Bytes bytes = {1, 0, 2, 0, 3};  // two mono frames and a stray byte
     const WavInfo mono = Format(44100, 16, 1);

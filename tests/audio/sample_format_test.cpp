@@ -1,6 +1,7 @@
 // Frame-for-frame width and channel conversion.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 
 #include "test_support.h"
@@ -61,6 +62,20 @@ TEST(SampleFormat, PartialTrailingFrameStaysZeroAndUnsupportedFormatsGiveNothing
     EXPECT_EQ(out, (Bytes{1, 2, 3, 4, 0, 0}));
     EXPECT_TRUE(Convert(Bytes(12, 1), 24, 16, 2, 2).empty());
     EXPECT_TRUE(Convert(Bytes(12, 1), 16, 16, 6, 2).empty());
+    EXPECT_TRUE(Convert(Bytes(12, 1), 16, 16, INT32_MAX, 2).empty());
+    EXPECT_TRUE(Convert(Bytes(12, 1), INT32_MIN, 16, 2, INT32_MAX).empty());
+}
+
+// A block whose result would not fit 31 bits is refused before any byte is
+// touched: 1 GiB of 8-bit mono would be 4 GiB of 16-bit stereo.
+TEST(SampleFormat, ResultsTooLargeForABlockAreRefused) {
+    uint8_t byte = 0x80;
+    const AudioBlock in{&byte, 1u << 30, 1};
+    AudioBlock out{};
+    ConvertAudioBufferAlign(&in, &out, 8, 16, 1, 2, nullptr);
+    ASSERT_NE(out.data, nullptr);
+    EXPECT_EQ(out.bytes, 0u);
+    std::free(out.data);
 }
 
 }  // namespace

@@ -38,6 +38,14 @@ TEST(WaveOut, BufferCountsOutsideTwoToSixteenAreRefused) {
     tonekit::util::SetMessagePresenter(previous);
 }
 
+// At 1 Hz a ring would take hours to play out on close: such rates never open.
+TEST(WaveOut, RatesOutsideEightToOneHundredNinetyTwoKilohertzAreRefused) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    for (int32_t rate : {1, 7999, 192001})
+        EXPECT_EQ(CreateWaveOut(rate, 4096, 2, -1, CountingFill, nullptr), nullptr) << rate;
+    unsetenv("SDL_AUDIODRIVER");
+}
+
 TEST(WaveOut, DummyDevicePacesTheRingAndDrainsOnClose) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     for (int count : {2, 16, 4}) {  // reopening after a close works like the first time

@@ -1,13 +1,17 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "util/little_endian.h"
 
 namespace testing_support {
 
@@ -38,13 +42,13 @@ Bytes ReadFile(const std::string& path) {
 }
 
 void AppendLe16(Bytes& b, uint16_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
+    b.resize(b.size() + 2);
+    tonekit::util::StoreLe16(&b[b.size() - 2], v);
 }
 
 void AppendLe32(Bytes& b, uint32_t v) {
-    AppendLe16(b, static_cast<uint16_t>(v));
-    AppendLe16(b, static_cast<uint16_t>(v >> 16));
+    b.resize(b.size() + 4);
+    tonekit::util::StoreLe32(&b[b.size() - 4], v);
 }
 
 void AppendChunk(Bytes& b, const char* id, const Bytes& payload) {
@@ -55,8 +59,7 @@ void AppendChunk(Bytes& b, const char* id, const Bytes& payload) {
 }
 
 uint32_t Le32At(const Bytes& b, size_t offset) {
-    return b[offset] | b[offset + 1] << 8 | b[offset + 2] << 16 |
-           static_cast<uint32_t>(b[offset + 3]) << 24;
+    return tonekit::util::LoadLe32(&b.at(offset + 3) - 3);
 }
 
 Bytes FormatRecord(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
@@ -106,6 +109,22 @@ std::vector<int16_t> ToSamples16(const Bytes& bytes) {
     for (size_t i = 0; i < s.size(); ++i)
         s[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
     return s;
+}
+
+int RunInChild(const std::function<int()>& body, ChildOptions options) {
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        if (options.asNobody &&
+            (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0))
+            _exit(99);
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int RunCommand(const std::string& command, std::string* output) {

@@ -2,7 +2,10 @@
 // images built by hand, and running the peer tools.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,15 @@ Bytes StereoRamp(size_t frames, int leftStep = 13, int rightPeriod = 30000);
 // 16-bit little-endian samples from/to bytes.
 Bytes Samples16(const std::vector<int16_t>& samples);
 std::vector<int16_t> ToSamples16(const Bytes& bytes);
+
+// Runs `body` in a forked child and returns its exit status (-1 when it was
+// killed). `fileSizeLimit` caps the size of every file it writes, as on a full
+// disk; `asNobody` runs it without root's rights over files.
+struct ChildOptions {
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+    bool asNobody = false;
+};
+int RunInChild(const std::function<int()>& body, ChildOptions options = {});
 
 // Runs a shell command; returns its exit status and fills `output` with stdout.
 int RunCommand(const std::string& command, std::string* output = nullptr);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <vector>
 
 #include "test_support.h"
@@ -22,6 +23,15 @@ TEST(FileSizeTest, SizesWritableFilesOnly) {
         chmod((dir / "a").c_str(), 0444);
         EXPECT_EQ(FileSize((dir / "a").c_str()), -1);
     }
+}
+
+// Sizes beyond 31 bits are held at the largest that fits (a sparse file).
+TEST(FileSizeTest, HugeFilesAreHeldAtTheLargestSize) {
+    TempDir dir;
+    const std::string path = dir / "huge";
+    WriteFile(path, Bytes{});
+    ASSERT_EQ(truncate(path.c_str(), 5ll << 30), 0);
+    EXPECT_EQ(FileSize(path.c_str()), INT32_MAX);
 }
 
 std::vector<int32_t> g_remaining;
@@ -45,6 +55,18 @@ TEST(WaitTimeTest, ANonZeroCallbackEndsTheWait) {
     EXPECT_EQ(WaitTime(3000000, [](int32_t) { return ++*counter == 1 ? 5 : 0; }), 5);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(WaitTime(0, nullptr), 0);
+}
+
+TEST(WaitTimeTest, WaitsBeyondTwoToTheThirtyOneReportAPositiveRemainder) {
+    static int32_t first;
+    first = 0;
+    EXPECT_EQ(WaitTime(0xFFFFFFF0u,
+                       [](int32_t remaining) {
+                           first = remaining;
+                           return 1;
+                       }),
+              1);
+    EXPECT_EQ(first, INT32_MAX);
 }
 
 }  // namespace
