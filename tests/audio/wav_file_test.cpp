@@ -1,6 +1,7 @@
 // Reading and writing WAV files through the slot interface.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "audio/wav_file_writer.h"
 #include "audio/wav_format.h"
@@ -174,6 +175,17 @@ TEST_F(WavFileTest, FinalisationSetsBothSizes) {
     const WavInfo* info = OpenWAV(path.c_str(), 0);
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->dataBytes, 1000u);
+
+    // Past 4 GiB both fields hold the largest sizes that fit (a sparse file).
+    ASSERT_EQ(truncate(path.c_str(), 5ll << 30), 0);
+    ASSERT_TRUE(Finalise(path));
+    FILE* g = fopen(path.c_str(), "rb");
+    uint8_t header[44];
+    ASSERT_EQ(fread(header, 1, 44, g), 44u);
+    fclose(g);
+    const Bytes h(header, header + 44);
+    EXPECT_EQ(Le32At(h, 40), 0xFFFFFFFFu - 36);
+    EXPECT_EQ(Le32At(h, 4), 0xFFFFFFFFu);
 }
 
 TEST_F(WavFileTest, CreatingInAMissingFolderFails) {

@@ -1,6 +1,7 @@
 // The CD layer and track ripping over a simulated drive: only the ioctl is
 // simulated, the probe, the command emulation and the ripping run unchanged.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -119,6 +120,38 @@ TEST_F(CdLayer, RippingATrackCopiesItsSectorsInOrder) {
     EXPECT_EQ(progress.back(), 99);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     ExpectSectors(Rip("/dev/sr0/Track01.cda"), 0, 151);  // track 1 is read from block 0
+}
+
+// A disc whose first track is not track 1 and starts after a pre-gap longer
+// than the usual two seconds: each track is still read from its own start.
+TEST_F(CdLayer, DiscsStartingLateOrAtAnotherTrackNumber) {
+    DiscImage disc{{120, 90}, {}, 5, 600};
+    Install(disc);
+    const CdTrackTable& t = GetTrackTable(0);
+    EXPECT_EQ(t.firstTrack, 5);
+    EXPECT_EQ(t.lastTrack, 6);
+    EXPECT_EQ(t.start[5], 750);
+    ExpectSectors(Rip("/dev/sr0/Track05.cda"), 600, 120);
+    ExpectSectors(Rip("/dev/sr0/Track06.cda"), 720, 90);
+    EXPECT_EQ(Rip("/dev/sr0/Track01.cda").size(), 44u);
+}
+
+// A READ CD that delivers fewer bytes than asked for has not read its sector.
+TEST_F(CdLayer, ShortTransfersAreFailedReads) {
+    uint8_t sector[kSector];
+    EXPECT_EQ(ReadCdSector(0, drive->TrackStart(2), 1, sector), SS_COMP);
+    drive->ShortenReads(16);
+    EXPECT_EQ(ReadCdSector(0, drive->TrackStart(2), 1, sector), SS_ERR);
+    EXPECT_EQ(Rip("/dev/sr0/Track02.cda").size(), 44u);
+}
+
+// A full disk: the rip fails and leaves no file of its own making.
+TEST_F(CdLayer, AFullDiskLeavesNoFile) {
+    const std::string out = dir / "full.wav";
+    EXPECT_EQ(RunInChild([&] { return CDtoWAV("/dev/sr0/Track02.cda", out.c_str(), 0, nullptr); },
+                         {0, false}),
+              0);
+    EXPECT_NE(access(out.c_str(), F_OK), 0);
 }
 
 TEST_F(CdLayer, StoppingAtTheFirstSectorKeepsOneSector) {

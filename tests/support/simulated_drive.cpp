@@ -26,8 +26,9 @@ uint8_t SimulatedDrive::SampleByte(uint32_t lba, uint32_t offset) {
 }
 
 uint32_t SimulatedDrive::TrackStart(int track) const {
-    uint32_t lba = 0;
-    for (int t = 1; t < track; ++t) lba += disc_.trackLengths[static_cast<size_t>(t - 1)];
+    uint32_t lba = disc_.firstLba;
+    for (int t = disc_.firstTrack; t < track; ++t)
+        lba += disc_.trackLengths[static_cast<size_t>(t - disc_.firstTrack)];
     return lba;
 }
 
@@ -38,7 +39,8 @@ int SimulatedDrive::Open(const std::string& node) {
 }
 
 void SimulatedDrive::Toc(Reply& reply) const {
-    const int tracks = static_cast<int>(disc_.trackLengths.size());
+    const int first = disc_.firstTrack;
+    const int last = first + static_cast<int>(disc_.trackLengths.size()) - 1;
     auto descriptor = [&](int number, uint8_t control, uint32_t lba) {
         const uint32_t msf = lba + 150;
         reply.data.insert(reply.data.end(),
@@ -46,12 +48,12 @@ void SimulatedDrive::Toc(Reply& reply) const {
                            0, static_cast<uint8_t>(msf / 4500), static_cast<uint8_t>(msf / 75 % 60),
                            static_cast<uint8_t>(msf % 75)});
     };
-    const uint16_t length = static_cast<uint16_t>(2 + 8 * (tracks + 1));
-    reply.data = {static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), 1,
-                  static_cast<uint8_t>(tracks)};
-    for (int t = 1; t <= tracks; ++t)
+    const uint16_t length = static_cast<uint16_t>(2 + 8 * (last - first + 2));
+    reply.data = {static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length),
+                  static_cast<uint8_t>(first), static_cast<uint8_t>(last)};
+    for (int t = first; t <= last; ++t)
         descriptor(t, disc_.dataTracks.count(t) ? 0x04 : 0x00, TrackStart(t));
-    descriptor(0xAA, 0, TrackStart(tracks + 1));
+    descriptor(0xAA, 0, TrackStart(last + 1));
 }
 
 void SimulatedDrive::Answer(const uint8_t* cdb, Reply& reply) {
@@ -82,7 +84,8 @@ void SimulatedDrive::Answer(const uint8_t* cdb, Reply& reply) {
             const uint32_t lba =
                 static_cast<uint32_t>(cdb[2] << 24 | cdb[3] << 16 | cdb[4] << 8 | cdb[5]);
             const uint32_t count = static_cast<uint32_t>(cdb[6] << 16 | cdb[7] << 8 | cdb[8]);
-            const uint32_t leadOut = TrackStart(static_cast<int>(disc_.trackLengths.size()) + 1);
+            const uint32_t leadOut =
+                TrackStart(disc_.firstTrack + static_cast<int>(disc_.trackLengths.size()));
             if (lba + count > leadOut) return fail(5, 0x21);
             if (failingSector_ >= lba && failingSector_ < lba + count) return fail(3, 0x11);
             for (uint32_t s = 0; s < count; ++s)
@@ -119,6 +122,8 @@ int SimulatedDrive::Ioctl(int handle, unsigned long request, void* argument) {
         io.resid = static_cast<int>(io.dxfer_len);
         return 0;
     }
+    if (io.cmdp[0] == 0xBE && shortReads_)
+        reply.data.resize(reply.data.size() > shortReads_ ? reply.data.size() - shortReads_ : 0);
     const size_t n = std::min<size_t>(reply.data.size(), io.dxfer_len);
     if (n) std::memcpy(io.dxferp, reply.data.data(), n);
     io.resid = static_cast<int>(io.dxfer_len - n);

@@ -14,8 +14,10 @@
 namespace tonekit::cd {
 
 struct DiscImage {
-    std::vector<uint32_t> trackLengths;  // sectors of tracks 1, 2, ...
+    std::vector<uint32_t> trackLengths;  // sectors of the tracks, first to last
     std::set<int> dataTracks;            // track numbers holding data, not audio
+    int firstTrack = 1;                  // the number of the first track
+    uint32_t firstLba = 0;               // where the first track starts (after a pre-gap)
 };
 
 class SimulatedDrive final : public ScsiTransport {
@@ -24,12 +26,14 @@ class SimulatedDrive final : public ScsiTransport {
 
     // The byte at `offset` of the sector at logical block `lba`.
     static uint8_t SampleByte(uint32_t lba, uint32_t offset);
-    // Logical block address of a track's first sector.
+    // Logical block address of a track's first sector (by track number).
     uint32_t TrackStart(int track) const;
 
     void FailSector(uint32_t lba) { failingSector_ = lba; }
     void ReportMediaChangeOnce() { mediaChangePending_ = true; }
     void SetDiscPresent(bool present) { discPresent_ = present; }
+    // READ CD delivers this many bytes fewer than asked for, with good status.
+    void ShortenReads(uint32_t bytes) { shortReads_ = bytes; }
 
     int readCommands = 0;    // READ CD commands received
     int unitAttentions = 0;  // media changes reported
@@ -51,6 +55,7 @@ class SimulatedDrive final : public ScsiTransport {
     bool discPresent_ = true;
     bool mediaChangePending_ = false;
     int64_t failingSector_ = -1;
+    uint32_t shortReads_ = 0;
 };
 
 // A machine without optical drives.

@@ -94,6 +94,25 @@ TEST_F(ResampleEngine, UnsupportedSourcesAreRefusedWithoutOutput) {
     EXPECT_NE(access((dir / "m.out.wav").c_str(), F_OK), 0);
 }
 
+// A rate pair the resampler refuses is a failure, not a copy under a new rate.
+TEST_F(ResampleEngine, RefusedRatesFailWithoutOutput) {
+    WriteFile(dir / "odd.wav", SimpleWav(4294967295u, 16, 2, StereoRamp(100)));
+    EXPECT_FALSE(Run({dir / "odd.wav", dir / "odd.out.wav", 48000, 16, 2, false}));
+    EXPECT_NE(access((dir / "odd.out.wav").c_str(), F_OK), 0);
+}
+
+TEST_F(ResampleEngine, NeverWritesOverItsSource) {
+    const Bytes original = SimpleWav(44100, 16, 2, StereoRamp(1000));
+    WriteFile(dir / "s.wav", original);
+    ASSERT_EQ(symlink((dir / "s.wav").c_str(), (dir / "l.wav").c_str()), 0);
+    ASSERT_EQ(link((dir / "s.wav").c_str(), (dir / "h.wav").c_str()), 0);
+    for (const std::string& same :
+         {dir / "s.wav", dir.path() + "/./s.wav", dir / "l.wav", dir / "h.wav"}) {
+        EXPECT_FALSE(Run({dir / "s.wav", same, 22050, 16, 2, false})) << same;
+        EXPECT_EQ(ReadFile(dir / "s.wav"), original) << same;
+    }
+}
+
 TEST(CountResampledSamplesTest, MatchesWhatResampleWrites) {
     for (auto [in, out] :
          {std::pair{44100u, 48000u}, {48000u, 44100u}, {44100u, 44101u}, {11025u, 48000u}}) {

@@ -1,16 +1,19 @@
 // Designs the four prototype low-pass wings of the polyphase resampler and
 // prints them as C++ source (tonekit/resample/prototype_tables.cpp).
 //
-// Each prototype is a Kaiser-windowed sinc, one wing of 32*c entries sampled
-// at (k + 0.5)/32 input samples from the centre (c = 4, 8, 12, 16). The design
-// searches the window's beta and the sinc's cut-off fc (first zero at 1/fc
-// input samples, kept between 1.06 and 1.14) for the lowest peak response at
-// or above the input's Nyquist frequency, among designs whose taps on input
-// samples add to unity at every sub-sample offset within 0.2 % (c = 4) or
-// 0.03 % (longer wings). The wing is scaled to sum to 2^35, the rounding
-// residue going to the last entry.
-//
 //   design_prototypes > tonekit/resample/prototype_tables.cpp
+//
+// Each wing holds 32*c entries, entry k at (k + 0.5)/32 input samples from the
+// centre (c = 4, 8, 12, 16). A wing is fixed in part by the values it must
+// carry (its first and last entries, its sum, where its first zero lies, and
+// the place and value of the bottom of its first negative lobe and of the top
+// of the next positive one), and by unity gain at every sub-sample offset: the
+// taps that fall on input samples add to 2^31. Among the wings that meet all
+// of these exactly, the design takes the one of least weighted squared error
+// against the ideal low-pass (see kStopEdge): a least-squares problem under
+// linear equality constraints, solved once through its KKT system.
+// Rounding to integers keeps every listed value; the few units the rounding
+// leaves in the sum go to the entry before the fixed last three.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -20,41 +23,204 @@
 namespace {
 
 constexpr int kOversampling = 32;
-constexpr int64_t kWingSum = int64_t{1} << 35;
-constexpr double kUnity = 2147483648.0;  // 2^31
+constexpr double kUnit = 2147483648.0;  // 2^31: an entry of 1.0
+constexpr double kBandTop = kOversampling / 2.0;
 
-double BesselI0(double x) {
-    double sum = 1, term = 1;
-    for (int k = 1; k < 60; ++k) {
-        term *= (x / (2 * k)) * (x / (2 * k));
-        sum += term;
-    }
-    return sum;
-}
-
-struct Design {
-    double beta = 0, cutoff = 0, stopbandDb = 0, worstOffsetError = 0;
-    std::vector<int32_t> wing;
+// What each wing must carry.
+struct Listed {
+    int wing;                    // c, in input samples
+    std::vector<int64_t> first;  // the first entries
+    int64_t last[3];             // the last three entries
+    int64_t sumOffset;           // the sum is 2^35 plus this
+    double firstZero;            // entry index of the first zero
+    int troughAt, peakAt;        // bottom of the first negative lobe, top of the next
+    int64_t trough, peak;
+    // The error weighed: the response from stopEdge on (cycles per input
+    // sample) against zero, and passWeight times the response up to passEdge
+    // against the DC gain of 32 phases. Per type, the settings that give the
+    // flattest passband among those that keep every listed lobe a true extreme.
+    double passEdge, stopEdge, passWeight;
 };
 
-std::vector<int32_t> MakeWing(int c, double beta, double fc) {
-    const int n = kOversampling * c;
-    std::vector<double> h(n);
-    double sum = 0;
-    for (int k = 0; k < n; ++k) {
-        const double t = (k + 0.5) / kOversampling;
-        const double x = std::numbers::pi * fc * t;
-        const double r = t / c;
-        h[k] = std::sin(x) / x * BesselI0(beta * std::sqrt(1 - r * r)) / BesselI0(beta);
-        sum += h[k];
+const Listed kListed[4] = {
+    {4,
+     {1879001565, 1873911610, 1863757951, 1848592626},
+     {9289876, 7512705, 15368497},
+     2,
+     35.0,
+     50,
+     91,
+     -382155571,
+     155136297,
+     0.25,
+     0.6,
+     3.0},
+    {8,
+     {1772753427},
+     {-1470865, -1180331, -2334686},
+     3,
+     36.1,
+     51,
+     89,
+     -351044268,
+     203964915,
+     0.25,
+     0.55,
+     0.3},
+    {12,
+     {1903680272},
+     {-653840, -543368, -1287301},
+     -4,
+     34.6,
+     50,
+     86,
+     -400053326,
+     221769674,
+     0.2,
+     0.6,
+     0.1},
+    {16,
+     {1990275845},
+     {-607665, -508045, -1250722},
+     1,
+     33.6,
+     48,
+     83,
+     -424020141,
+     241083066,
+     0.2,
+     0.6,
+     1.0},
+};
+
+using Matrix = std::vector<std::vector<long double>>;
+
+// The integral of cos(2 pi f u) over f from a to b.
+long double CosIntegral(long double u, long double a, long double b) {
+    if (std::fabs(static_cast<double>(u)) < 1e-12) return b - a;
+    const long double w = 2 * std::numbers::pi_v<long double> * u;
+    return (std::sin(w * b) - std::sin(w * a)) / w;
+}
+
+// Solves m x = v by Gaussian elimination with partial pivoting.
+std::vector<long double> Solve(Matrix m, std::vector<long double> v) {
+    const size_t n = v.size();
+    for (size_t col = 0; col < n; ++col) {
+        size_t pivot = col;
+        for (size_t r = col + 1; r < n; ++r)
+            if (std::fabs(static_cast<double>(m[r][col])) >
+                std::fabs(static_cast<double>(m[pivot][col])))
+                pivot = r;
+        std::swap(m[col], m[pivot]);
+        std::swap(v[col], v[pivot]);
+        for (size_t r = col + 1; r < n; ++r) {
+            const long double f = m[r][col] / m[col][col];
+            if (f == 0) continue;
+            for (size_t k = col; k < n; ++k) m[r][k] -= f * m[col][k];
+            v[r] -= f * v[col];
+        }
     }
+    std::vector<long double> x(n);
+    for (size_t r = n; r-- > 0;) {
+        long double s = v[r];
+        for (size_t k = r + 1; k < n; ++k) s -= m[r][k] * x[k];
+        x[r] = s / m[r][r];
+    }
+    return x;
+}
+
+struct Constraints {
+    Matrix rows;
+    std::vector<long double> values;
+    void Add(std::vector<long double> row, long double value) {
+        rows.push_back(std::move(row));
+        values.push_back(value);
+    }
+};
+
+Constraints ListedConstraints(const Listed& l, size_t n) {
+    Constraints c;
+    auto fix = [&](size_t k, int64_t value) {
+        std::vector<long double> row(n, 0);
+        row[k] = 1;
+        c.Add(row, value / kUnit);
+    };
+    for (size_t k = 0; k < l.first.size(); ++k) fix(k, l.first[k]);
+    for (size_t k = 0; k < 3; ++k) fix(n - 3 + k, l.last[k]);
+    fix(static_cast<size_t>(l.troughAt), l.trough);
+    fix(static_cast<size_t>(l.peakAt), l.peak);
+    for (int at : {l.troughAt, l.peakAt}) {  // level neighbours: the extreme lies there
+        std::vector<long double> row(n, 0);
+        row[static_cast<size_t>(at - 1)] = 1;
+        row[static_cast<size_t>(at + 1)] = -1;
+        c.Add(row, 0);
+    }
+    {  // the first zero, between two entries by linear interpolation
+        std::vector<long double> row(n, 0);
+        const auto i = static_cast<size_t>(l.firstZero);
+        const long double f = l.firstZero - static_cast<double>(i);
+        row[i] = 1 - f;
+        if (f > 0) row[i + 1] = f;
+        c.Add(row, 0);
+    }
+    {  // the sum
+        c.Add(std::vector<long double>(n, 1), (std::ldexp(1.0L, 35) + l.sumOffset) / kUnit);
+    }
+    // Unity at each sub-sample offset; offsets o and 31 - o share their taps, and
+    // with the sum fixed the last pair follows from the others.
+    for (int o = 0; o < kOversampling / 2 - 1; ++o) {
+        std::vector<long double> row(n, 0);
+        for (int j = 0; j < l.wing; ++j) {
+            row[static_cast<size_t>(kOversampling * j + o)] += 1;
+            row[static_cast<size_t>(kOversampling * j + kOversampling - 1 - o)] += 1;
+        }
+        c.Add(row, 1);
+    }
+    return c;
+}
+
+// The wing of least weighted squared error against the ideal low-pass, in units
+// of 2^31, meeting every constraint.
+std::vector<long double> DesignWing(const Listed& l) {
+    const size_t n = static_cast<size_t>(kOversampling * l.wing);
+    const Constraints c = ListedConstraints(l, n);
+    const size_t m = c.values.size();
+    std::vector<long double> t(n);
+    for (size_t k = 0; k < n; ++k) t[k] = (k + 0.5L) / kOversampling;
+    // H(f) = 2 sum w_k cos(2 pi f t_k); the error's quadratic and linear terms.
+    Matrix kkt(n + m, std::vector<long double>(n + m, 0));
+    std::vector<long double> rhs(n + m, 0);
+    for (size_t k = 0; k < n; ++k) {
+        for (size_t j = 0; j < n; ++j) {
+            long double q = 0;
+            for (long double u : {t[k] - t[j], t[k] + t[j]})
+                q += l.passWeight * CosIntegral(u, 0, l.passEdge) +
+                     CosIntegral(u, l.stopEdge, kBandTop);
+            kkt[k][j] = 4 * q;  // twice the quadratic form 2 q
+        }
+        rhs[k] = l.passWeight * 2 * 32 * 2 * CosIntegral(t[k], 0, l.passEdge);
+    }
+
+    for (size_t r = 0; r < m; ++r) {
+        for (size_t k = 0; k < n; ++k) kkt[n + r][k] = kkt[k][n + r] = c.rows[r][k];
+        rhs[n + r] = c.values[r];
+    }
+    std::vector<long double> x = Solve(kkt, rhs);
+    x.resize(n);
+    return x;
+}
+
+std::vector<int32_t> RoundWing(const Listed& l, const std::vector<long double>& w) {
+    const size_t n = w.size();
     std::vector<int32_t> wing(n);
-    int64_t total = 0;
-    for (int k = 0; k < n; ++k) {
-        wing[k] = static_cast<int32_t>(std::llround(h[k] * static_cast<double>(kWingSum) / sum));
-        total += wing[k];
-    }
-    wing[n - 1] += static_cast<int32_t>(kWingSum - total);
+    for (size_t k = 0; k < n; ++k) wing[k] = static_cast<int32_t>(std::llround(w[k] * kUnit));
+    for (size_t k = 0; k < l.first.size(); ++k) wing[k] = static_cast<int32_t>(l.first[k]);
+    for (size_t k = 0; k < 3; ++k) wing[n - 3 + k] = static_cast<int32_t>(l.last[k]);
+    wing[static_cast<size_t>(l.troughAt)] = static_cast<int32_t>(l.trough);
+    wing[static_cast<size_t>(l.peakAt)] = static_cast<int32_t>(l.peak);
+    int64_t sum = 0;
+    for (int32_t v : wing) sum += v;
+    wing[n - 4] += static_cast<int32_t>((int64_t{1} << 35) + l.sumOffset - sum);
     return wing;
 }
 
@@ -66,40 +232,37 @@ double WorstOffsetError(const std::vector<int32_t>& wing) {
     for (int o = 0; o < kOversampling; ++o) {
         double sum = 0;
         for (int j = 0; j < c; ++j)
-            sum += wing[kOversampling * j + o] + static_cast<double>(wing[kOversampling * j + 31 - o]);
-        worst = std::max(worst, std::fabs(sum / kUnity - 1));
+            sum += wing[kOversampling * j + o] +
+                   static_cast<double>(wing[kOversampling * j + kOversampling - 1 - o]);
+        worst = std::max(worst, std::fabs(sum / kUnit - 1));
     }
     return worst;
 }
 
-// Peak response at or above the input's Nyquist frequency, in dB below DC.
-double StopbandDb(const std::vector<int32_t>& wing) {
-    double dc = 0;
-    for (int32_t v : wing) dc += v;
-    double peak = 0;
-    for (double f = 0.5; f < kOversampling / 2.0; f += 0.005) {
-        double h = 0;
-        for (size_t k = 0; k < wing.size(); ++k)
-            h += wing[k] * std::cos(2 * std::numbers::pi * f * (k + 0.5) / kOversampling);
-        peak = std::max(peak, std::fabs(h));
+// The response at `f` (cycles per input sample) relative to DC.
+double Response(const std::vector<int32_t>& wing, double f) {
+    double dc = 0, h = 0;
+    for (size_t k = 0; k < wing.size(); ++k) {
+        dc += wing[k];
+        h += wing[k] * std::cos(2 * std::numbers::pi * f * (k + 0.5) / kOversampling);
     }
-    return 20 * std::log10(peak / dc);
+    return h / dc;
 }
 
-Design Search(int c) {
-    const double tolerance = c == 4 ? 0.002 : 0.0003;
-    Design best;
-    best.stopbandDb = 1e9;
-    for (double beta = 0; beta <= 12.0001; beta += 0.25) {
-        for (double zero = 1.06; zero <= 1.14001; zero += 0.01) {
-            auto wing = MakeWing(c, beta, 1 / zero);
-            const double error = WorstOffsetError(wing);
-            if (error > tolerance) continue;
-            const double stopband = StopbandDb(wing);
-            if (stopband < best.stopbandDb) best = {beta, 1 / zero, stopband, error, std::move(wing)};
-        }
-    }
-    return best;
+// Peak response from 0.6 of the input rate on, in dB below DC.
+double StopbandDb(const std::vector<int32_t>& wing) {
+    double peak = 0;
+    for (double f = 0.6; f < kBandTop; f += 0.005)
+        peak = std::max(peak, std::fabs(Response(wing, f)));
+    return 20 * std::log10(peak);
+}
+
+// Largest deviation from DC gain up to 0.2 of the input rate, in percent.
+double PassbandRipple(const std::vector<int32_t>& wing) {
+    double worst = 0;
+    for (double f = 0; f <= 0.2; f += 0.005)
+        worst = std::max(worst, std::fabs(Response(wing, f) - 1));
+    return 100 * worst;
 }
 
 }  // namespace
@@ -107,19 +270,21 @@ Design Search(int c) {
 int main() {
     std::printf(
         "// Generated by tonekit/resample/tools/design_prototypes.cpp; do not edit.\n"
-        "// Kaiser-windowed sinc wings, 32 entries per input sample, each summing to 2^35.\n"
-        "#include \"resample/prototype_tables.h\"\n\n// clang-format off\nnamespace tonekit::resample {\n");
-    const int wings[] = {4, 8, 12, 16};
+        "// Constrained least-squares low-pass wings, 32 entries per input sample,\n"
+        "// each carrying the values listed in its design program.\n"
+        "#include \"resample/prototype_tables.h\"\n\n// clang-format off\n"
+        "namespace tonekit::resample {\n");
     for (int type = 0; type < 4; ++type) {
-        const Design d = Search(wings[type]);
+        const Listed& l = kListed[type];
+        const std::vector<int32_t> wing = RoundWing(l, DesignWing(l));
         std::printf(
-            "\n// Type %d: wing %d, beta %.2f, first zero at %.2f input samples, peak response\n"
-            "// above the input Nyquist %.1f dB, offset sums within %.4f %% of unity.\n"
+            "\n// Type %d: wing %d, first zero at entry %.1f; passband within %.2f %% up to 0.2\n"
+            "// of the input rate, %.1f dB from 0.6 on; offset sums within %.4f %% of unity.\n"
             "const int32_t kPrototype%d[%zu] = {",
-            type, wings[type], d.beta, 1 / d.cutoff, d.stopbandDb, d.worstOffsetError * 100, type,
-            d.wing.size());
-        for (size_t k = 0; k < d.wing.size(); ++k)
-            std::printf("%s%d,", k % 6 == 0 ? "\n    " : " ", d.wing[k]);
+            type, l.wing, l.firstZero, PassbandRipple(wing), StopbandDb(wing),
+            WorstOffsetError(wing) * 100, type, wing.size());
+        for (size_t k = 0; k < wing.size(); ++k)
+            std::printf("%s%d,", k % 6 == 0 ? "\n    " : " ", wing[k]);
         std::printf("\n};\n");
     }
     std::printf("\n}  // namespace tonekit::resample\n");
