@@ -83,6 +83,9 @@ typedef int32_t (*WaitCallback)(int32_t remainingMs);
 
 /* ---- WAV files (reader slots 0-9) --------------------------------------- */
 
+/* Threads: a slot is used by one thread at a time; different slots may be used
+ * on different threads at once. */
+
 TK_EXPORT WavInfo* OpenWAV(const char* fileName, int32_t slot);
 TK_EXPORT int32_t ReadWAV(int32_t slot, int32_t byteCount, char* buffer);
 TK_EXPORT int32_t SeekWAV(int32_t slot, uint32_t position);
@@ -91,6 +94,8 @@ TK_EXPORT int32_t CreateWAVHeader(const char* fileName, int32_t sampleRate, int3
                                   int32_t channels);
 
 /* ---- Sample-format conversion and filters ------------------------------- */
+
+/* Threads: any number at once on any threads (all state is the caller's). */
 
 TK_EXPORT void ConvertAudioBufferAlign(const AudioBlock* in, AudioBlock* out, int32_t inBits,
                                        int32_t outBits, int32_t inChannels, int32_t outChannels,
@@ -103,12 +108,18 @@ TK_EXPORT double lin2log(double value, double range, int32_t flags);
 
 /* ---- WAV file resampling ------------------------------------------------- */
 
+/* Threads: keeps a reader of its own, so any number may run at once on
+ * different threads (each to its own destination); the slots are not touched. */
+
 /* Returns destPath, or null when nothing usable could be written. */
 TK_EXPORT const char* ResampleWAV(const char* sourcePath, const char* destPath, uint32_t rate,
                                   int32_t bits, int32_t channels, int32_t keepRate,
                                   ProgressCallback progress, SampleHook hook, int32_t filter);
 
 /* ---- Compressed-audio reader (shares the reader slots) -------------------- */
+
+/* Threads: a slot is used by one thread at a time, whether opened with OpenWAV
+ * or OpenWMA; different slots may be used on different threads at once. */
 
 /* Times and durations are in 100-ns units. Returns 1, or 0 on failure. */
 TK_EXPORT int32_t OpenWMA(int32_t slot, const char* fileName, uint64_t startTime,
@@ -121,6 +132,11 @@ TK_EXPORT void CloseWMA(int32_t slot);
 
 /* ---- Encoding and decoding whole files (0 on success, -1 on failure) ------ */
 
+/* Threads: each conversion keeps its own reader and files, so conversions may
+ * run at once on different threads, each to its own destination; the slots are
+ * not touched. A destination that is the source (by any path or link), or not
+ * a regular file or a new name, is refused. */
+
 /* bitrate in kbit/s; the source's 16-bit stereo PCM starts at offset 44. */
 TK_EXPORT int32_t WAV2MP3(const char* source, const char* destination, int32_t bitrate,
                           int32_t sampleRate, ProgressCallback progress);
@@ -131,6 +147,9 @@ TK_EXPORT int32_t WMA2WAV(const char* source, const char* destination, ProgressC
 
 /* ---- Playback device --------------------------------------------------------- */
 
+/* Threads: one device open at a time, opened and closed on one thread; the fill
+ * callback runs on the device's own audio thread. */
+
 /* Opens (handle null: returns the device, or null) or closes (returns null once
  * every buffer came back) the playback device. deviceId -1 is the default. */
 TK_EXPORT WaveOutHandle CreateWaveOut(int32_t sampleRate, int32_t bufferBytes, int32_t bufferCount,
@@ -139,6 +158,9 @@ TK_EXPORT WaveOutHandle CreateWaveOut(int32_t sampleRate, int32_t bufferBytes, i
 TK_EXPORT double SineWave(int32_t sampleRate, double frequency, double amplitude, double* phase);
 
 /* ---- Polyphase resampler ------------------------------------------------------ */
+
+/* Threads: a state belongs to one thread at a time; different states may run
+ * at once. */
 
 typedef struct ResamplerState ResamplerState;
 
@@ -198,6 +220,8 @@ TK_EXPORT uint32_t (MAX)(uint32_t a, uint32_t b);
 
 /* ---- CD audio -------------------------------------------------------------------- */
 
+/* Threads: one call at a time (the drives and their handles are shared). */
+
 /* Rips the track named by its path under a drive root (/dev/sr0/Track03.cda)
  * into a 44,100 Hz 16-bit stereo WAV file. Returns non-zero when the output
  * was written and closed properly; a rip that read nothing leaves 44 bytes. */
@@ -208,6 +232,8 @@ TK_EXPORT int32_t CDtoWAV(const char* trackPath, const char* outputPath, int32_t
 TK_EXPORT int32_t SearchCDTracks(SearchFilesCallback callback);
 
 /* ---- Text and number helpers --------------------------------------------- */
+
+/* Threads: any thread; each thread has its own result rings. */
 
 TK_EXPORT char* mids(const char* text, int32_t start, int32_t count, int32_t fromEnd);
 TK_EXPORT char* rights(const char* text, int32_t n);
@@ -227,6 +253,8 @@ TK_EXPORT int32_t FileSize(const char* path);
 TK_EXPORT int32_t WaitTime(uint32_t milliseconds, WaitCallback callback);
 
 /* ---- Recursive file search ------------------------------------------------ */
+
+/* Threads: any number at once; the callback runs on the calling thread. */
 
 /* types: three-letter codes at every fourth position ("WAV,MP3,WMA,"), or "*.*".
  * Returns -1 when folder cannot be listed, otherwise 1. */
