@@ -86,6 +86,22 @@ TEST_P(ConversionSafety, RefusesSpecialFiles) {
         EXPECT_FALSE(Run(source, special)) << special;
 }
 
+// A full disk is a failure, never a success; when nothing at all could be
+// written no file is left, and a missing folder is not created.
+TEST_P(ConversionSafety, FullDisksAndMissingFoldersAreFailures) {
+    const std::string out = dir / "out.bin";
+    EXPECT_NE(RunInChild([&] { return Run(source, out) ? 0 : 1; }, {2000, false}), 0);
+    const Bytes partial = ReadFile(out);
+    if (partial.size() >= 44 && partial[0] == 'R') {  // a WAV output keeps what it wrote, finalised
+        EXPECT_EQ(Le32At(partial, 40), partial.size() - 44);
+    }
+    std::remove(out.c_str());
+    EXPECT_NE(RunInChild([&] { return Run(source, out) ? 0 : 1; }, {0, false}), 0);
+    EXPECT_NE(access(out.c_str(), F_OK), 0);
+    EXPECT_FALSE(Run(source, dir / "missing/out.bin"));
+    EXPECT_NE(access((dir / "missing").c_str(), F_OK), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(AllConversions, ConversionSafety, ::testing::ValuesIn(Conversions()),
                          [](const auto& info) { return std::string(info.param.name); });
 

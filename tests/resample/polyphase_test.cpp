@@ -88,52 +88,17 @@ TEST_P(Prototype, CarriesItsListedValues) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(FourTypes, Prototype,
-                         ::testing::Values(PrototypeFacts{tonekit::resample::kPrototype0,
-                                                          128,
-                                                          {1879001565, 1873911610, 1863757951,
-                                                           1848592626},
-                                                          {9289876, 7512705, 15368497},
-                                                          2,
-                                                          35.0,
-                                                          50,
-                                                          91,
-                                                          -382155571,
-                                                          155136297,
-                                                          0.002},
-                                           PrototypeFacts{tonekit::resample::kPrototype1,
-                                                          256,
-                                                          {1772753427},
-                                                          {-1470865, -1180331, -2334686},
-                                                          3,
-                                                          36.1,
-                                                          51,
-                                                          89,
-                                                          -351044268,
-                                                          203964915,
-                                                          0.0003},
-                                           PrototypeFacts{tonekit::resample::kPrototype2,
-                                                          384,
-                                                          {1903680272},
-                                                          {-653840, -543368, -1287301},
-                                                          -4,
-                                                          34.6,
-                                                          50,
-                                                          86,
-                                                          -400053326,
-                                                          221769674,
-                                                          0.0003},
-                                           PrototypeFacts{tonekit::resample::kPrototype3,
-                                                          512,
-                                                          {1990275845},
-                                                          {-607665, -508045, -1250722},
-                                                          1,
-                                                          33.6,
-                                                          48,
-                                                          83,
-                                                          -424020141,
-                                                          241083066,
-                                                          0.0003}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(FourTypes, Prototype, ::testing::Values(
+    PrototypeFacts{tonekit::resample::kPrototype0, 128, {1879001565, 1873911610, 1863757951, 1848592626},
+                   {9289876, 7512705, 15368497}, 2, 35.0, 50, 91, -382155571, 155136297, 0.002},
+    PrototypeFacts{tonekit::resample::kPrototype1, 256, {1772753427},
+                   {-1470865, -1180331, -2334686}, 3, 36.1, 51, 89, -351044268, 203964915, 0.0003},
+    PrototypeFacts{tonekit::resample::kPrototype2, 384, {1903680272},
+                   {-653840, -543368, -1287301}, -4, 34.6, 50, 86, -400053326, 221769674, 0.0003},
+    PrototypeFacts{tonekit::resample::kPrototype3, 512, {1990275845},
+                   {-607665, -508045, -1250722}, 1, 33.6, 48, 83, -424020141, 241083066, 0.0003}));
+// clang-format on
 
 TEST(ResamplerInit, RefusesWhatCannotBeResampled) {
     EXPECT_EQ(InitResampler(44100, 44100, 2, 3), nullptr);
@@ -159,67 +124,35 @@ TEST(ResamplerInit, OtherChannelCountsAreStereo) {
     EXPECT_EQ(a, b);
 }
 
-TEST(ResamplerInit, ExactUpsamplingRecords) {
-    const StatePtr s = Make(44100, 48000);
-    ASSERT_TRUE(s);
-    const int16_t* f = s->filter;
-    EXPECT_EQ(s->phases, 160u);
-    EXPECT_EQ(s->step, 147u);
-    EXPECT_EQ(s->channels, 2);
-    EXPECT_EQ(s->taps, 16);
-    EXPECT_EQ(s->historyLength, 64);
-    EXPECT_EQ(s->startOffset, 64 - 2 * 15);
-    EXPECT_EQ(s->carry, 0);
-    EXPECT_EQ(s->fracAccum, 0u);
-    EXPECT_EQ(s->fracStep, 0u);
-    EXPECT_EQ(s->backRow, f);
-    EXPECT_EQ(s->foreRow, f + 16 * 159);
-    EXPECT_EQ(s->stepWrapRow, f + 16 * 13);
-    EXPECT_EQ(s->stepNoWrap[0], 16 * 147 - 16);
-    EXPECT_EQ(s->stepNoWrap[1], -16 * 147 - 16);
-    EXPECT_EQ(s->stepNoWrap[2], 2 * (0 - 16));
-    EXPECT_EQ(s->stepWrap[0], 16 * -13 - 16);
-    EXPECT_EQ(s->stepWrap[1], 16 * 13 - 16);
-    EXPECT_EQ(s->stepWrap[2], 2 * (1 - 16));
-    EXPECT_EQ(s->nextWrapRow, f + 16 * 159);
-    EXPECT_EQ(s->nextNoWrap[0], 16);
-    EXPECT_EQ(s->nextNoWrap[1], -16);
-    EXPECT_EQ(s->nextNoWrap[2], 0);
-    EXPECT_EQ(s->nextWrap[0], 16 * -159);
-    EXPECT_EQ(s->nextWrap[1], 16 * 159);
-    EXPECT_EQ(s->nextWrap[2], 2);
-    EXPECT_NE(s->process, nullptr);
-}
-
-TEST(ResamplerInit, OtherRatePairs) {
-    const StatePtr up = Make(8000, 44100, 1);
-    EXPECT_EQ(up->phases, 441u);
-    EXPECT_EQ(up->step, 80u);
-    EXPECT_EQ(up->taps, 16);
-    EXPECT_EQ(up->historyLength, 32);
-    EXPECT_EQ(up->stepNoWrap[2], 0 - 16);
-
-    const StatePtr half = Make(44100, 22050);
-    EXPECT_EQ(half->phases, 1u);
-    EXPECT_EQ(half->step, 2u);
-    EXPECT_EQ(half->taps, 32);
-    EXPECT_EQ(half->historyLength, 128);
-    EXPECT_EQ(half->stepWrapRow, half->filter + 32);  // m = 0: never wraps
-    EXPECT_EQ(half->stepNoWrap[0], -32);
-    EXPECT_EQ(half->stepNoWrap[2], 2 * (2 - 32));
-
+// The records of some rate pairs: phases, step, taps, history and the routine.
+TEST(ResamplerInit, RatePairsGiveTheirPhasesStepsAndTaps) {
+    struct Pair {
+        uint32_t in, out;
+        int channels;
+        uint32_t phases, step;
+        int taps, history;
+        bool interpolating;
+    };
+    for (const Pair& p :
+         {Pair{44100, 48000, 2, 160, 147, 16, 64, false},
+          Pair{8000, 44100, 1, 441, 80, 16, 32, false}, Pair{44100, 22050, 2, 1, 2, 32, 128, false},
+          Pair{48000, 8000, 2, 1, 6, 96, 384, false},
+          Pair{44100, 44101, 2, 128, 127, 16, 66, true}}) {
+        SCOPED_TRACE(testing::Message() << p.in << "->" << p.out);
+        const StatePtr s = Make(p.in, p.out, p.channels);
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->phases, p.phases);
+        EXPECT_EQ(s->step, p.step);
+        EXPECT_EQ(s->taps, p.taps);
+        EXPECT_EQ(s->historyLength, p.history);
+        EXPECT_EQ(s->fracStep != 0, p.interpolating);
+        EXPECT_EQ(s->process, tonekit::resample::ChooseProcess(p.channels, p.interpolating));
+    }
+    // 44100 -> 44101: the 0.32 fraction of 128 * 44100 / 44101.
+    EXPECT_EQ(Make(44100, 44101)->fracStep, static_cast<uint32_t>((uint64_t{43973} << 32) / 44101));
+    // 48000 -> 8000: every output uses row 0 for both wings.
     const StatePtr sixth = Make(48000, 8000);
-    EXPECT_EQ(sixth->phases, 1u);
-    EXPECT_EQ(sixth->step, 6u);
-    EXPECT_EQ(sixth->taps, 96);
-    EXPECT_EQ(sixth->backRow, sixth->foreRow);  // row 0 for both wings
-
-    const StatePtr odd = Make(44100, 44101);
-    EXPECT_EQ(odd->phases, 128u);
-    EXPECT_EQ(odd->step, 127u);
-    EXPECT_EQ(odd->fracStep, static_cast<uint32_t>((uint64_t{43973} << 32) / 44101));
-    EXPECT_EQ(odd->historyLength, 2 * (2 * 16 + 1));
-    EXPECT_NE(odd->process, up->process);
+    EXPECT_EQ(sixth->backRow, sixth->foreRow);
 }
 
 TEST(ResamplerFilter, RowPairsAddToUnityPlusTheRoundingBias) {
