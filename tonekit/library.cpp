@@ -12,6 +12,7 @@ void LibraryAttach() {
 }
 
 void LibraryDetach() {
+    cd::ShutdownCdLayer();
     audio::DetachLame();
 }
 

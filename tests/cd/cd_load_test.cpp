@@ -4,6 +4,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <QtGlobal>
+
 #include <string>
 #include <vector>
 
@@ -28,6 +30,8 @@ F Bind(void* library, const char* name) {
 }
 
 TEST(CdLoad, LoadingTheLibraryFindsTheDriveListsAndRipsItsTracks) {
+    // As in the programs, Qt is in the process before the library and after it.
+    ASSERT_NE(qVersion(), nullptr);
     void* lib = dlopen(TONEKIT_SO, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib, nullptr) << dlerror();
     const auto searchCd = Bind<decltype(&SearchCDTracks)>(lib, "SearchCDTracks");
@@ -53,7 +57,8 @@ TEST(CdLoad, LoadingTheLibraryFindsTheDriveListsAndRipsItsTracks) {
     EXPECT_EQ(Le32At(wav, 40), sectors * 2352u);
     for (uint32_t s = 0; s < sectors; s += 37)
         for (uint32_t i = 0; i < 2352; i += 101)
-            ASSERT_EQ(wav[44 + s * 2352 + i], tonekit::cd::SimulatedDrive::SampleByte(first + s, i));
+            ASSERT_EQ(wav[44 + s * 2352 + i],
+                      tonekit::cd::SimulatedDrive::SampleByte(first + s, i));
     dlclose(lib);
 }
 

@@ -30,9 +30,33 @@ FakeDrive& Fake() {
     return *fake;
 }
 
+// The C library's own functions, resolved once when this library loads, so
+// that nothing is looked up or allocated inside another library's start-up.
+struct RealFunctions {
+    int (*stat)(const char*, struct stat*);
+    int (*stat64)(const char*, struct stat64*);
+    int (*open)(const char*, int, ...);
+    int (*open64)(const char*, int, ...);
+    int (*openat)(int, const char*, int, ...);
+    int (*ioctl)(int, unsigned long, ...);
+    int (*close)(int);
+};
+RealFunctions g_real;
+
 template <typename F>
-F Next(const char* name) {
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+void Resolve(F& function, const char* name) {
+    function = reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+__attribute__((constructor)) void ResolveOnLoad() {
+    Resolve(g_real.stat, "stat");
+    Resolve(g_real.stat64, "stat64");
+    Resolve(g_real.open, "open");
+    Resolve(g_real.open64, "open64");
+    Resolve(g_real.openat, "openat");
+    Resolve(g_real.ioctl, "ioctl");
+    Resolve(g_real.close, "close");
+    Fake();
 }
 
 bool IsNode(const char* path) {
@@ -40,8 +64,7 @@ bool IsNode(const char* path) {
 }
 
 int OpenNode() {
-    static const auto realOpen = Next<int (*)(const char*, int, ...)>("open");
-    const int fd = realOpen("/dev/null", O_RDONLY | O_CLOEXEC);
+    const int fd = g_real.open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (fd < 0) return fd;
     FakeDrive& f = Fake();
     std::lock_guard guard(f.lock);
@@ -60,40 +83,39 @@ mode_t ModeOf(int flags, va_list args) {
     return (flags & (O_CREAT | O_TMPFILE)) ? static_cast<mode_t>(va_arg(args, int)) : 0;
 }
 
+// The node, or the C library's `function` for every other path.
+int OpenPath(int (*function)(const char*, int, ...), const char* path, int flags, mode_t mode) {
+    return IsNode(path) ? OpenNode() : function(path, flags, mode);
+}
+
 }  // namespace
 
 extern "C" {
 
 int stat(const char* path, struct stat* st) {
     if (IsNode(path)) return FillStat(st);
-    static const auto real = Next<int (*)(const char*, struct stat*)>("stat");
-    return real(path, st);
+    return g_real.stat(path, st);
 }
 
 int stat64(const char* path, struct stat64* st) {
     if (IsNode(path)) return FillStat(reinterpret_cast<struct stat*>(st));
-    static const auto real = Next<int (*)(const char*, struct stat64*)>("stat64");
-    return real(path, st);
+    return g_real.stat64(path, st);
 }
 
 int open(const char* path, int flags, ...) {
-    if (IsNode(path)) return OpenNode();
     va_list args;
     va_start(args, flags);
     const mode_t mode = ModeOf(flags, args);
     va_end(args);
-    static const auto real = Next<int (*)(const char*, int, ...)>("open");
-    return real(path, flags, mode);
+    return OpenPath(g_real.open, path, flags, mode);
 }
 
 int open64(const char* path, int flags, ...) {
-    if (IsNode(path)) return OpenNode();
     va_list args;
     va_start(args, flags);
     const mode_t mode = ModeOf(flags, args);
     va_end(args);
-    static const auto real = Next<int (*)(const char*, int, ...)>("open64");
-    return real(path, flags, mode);
+    return OpenPath(g_real.open64, path, flags, mode);
 }
 
 int openat(int dir, const char* path, int flags, ...) {
@@ -102,8 +124,7 @@ int openat(int dir, const char* path, int flags, ...) {
     va_start(args, flags);
     const mode_t mode = ModeOf(flags, args);
     va_end(args);
-    static const auto real = Next<int (*)(int, const char*, int, ...)>("openat");
-    return real(dir, path, flags, mode);
+    return g_real.openat(dir, path, flags, mode);
 }
 
 int ioctl(int fd, unsigned long request, ...) {
@@ -117,8 +138,7 @@ int ioctl(int fd, unsigned long request, ...) {
         const auto it = f.handles.find(fd);
         if (it != f.handles.end()) return f.drive.Ioctl(it->second, request, argument);
     }
-    static const auto real = Next<int (*)(int, unsigned long, ...)>("ioctl");
-    return real(fd, request, argument);
+    return g_real.ioctl(fd, request, argument);
 }
 
 int close(int fd) {
@@ -127,8 +147,7 @@ int close(int fd) {
         std::lock_guard guard(f.lock);
         f.handles.erase(fd);
     }
-    static const auto real = Next<int (*)(int)>("close");
-    return real(fd);
+    return g_real.close(fd);
 }
 
 }  // extern "C"

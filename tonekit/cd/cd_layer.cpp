@@ -40,9 +40,11 @@ struct Layer {
     }
 };
 
+Layer* g_layer = nullptr;  // made at attach (or first use), released at detach
+
 Layer& State() {
-    static Layer* layer = new Layer;  // lives for the process, like the drives' handles
-    return *layer;
+    if (!g_layer) g_layer = new Layer;
+    return *g_layer;
 }
 
 // INQUIRY and SCSI address of one node; the record is valid when both answer.
@@ -203,6 +205,14 @@ void InitCdLayer() {
     ScanBus(layer);
     ReadTrackTables(layer);
     util::SetVirtualFolderLister(ListDriveRoot);
+}
+
+void ShutdownCdLayer() {
+    if (!g_layer) return;
+    g_layer->CloseHandles();
+    util::SetVirtualFolderLister(nullptr);
+    delete g_layer;
+    g_layer = nullptr;
 }
 
 CdAccessMode AccessMode() {

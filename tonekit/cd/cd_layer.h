@@ -32,6 +32,9 @@ struct CdTrackTable {
 // when the library is attached.
 void InitCdLayer();
 
+// Closes the drives and releases the layer (at detach).
+void ShutdownCdLayer();
+
 CdAccessMode AccessMode();
 uint32_t GetCdSupportInfo();
 // Dispatches a request block by its SRB_Cmd; returns its status.

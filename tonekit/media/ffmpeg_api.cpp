@@ -44,6 +44,12 @@ struct Binding {
 std::mutex g_lock;
 std::vector<std::string> g_names = DefaultLibraries();
 Binding* g_binding = nullptr;  // bound on first use and kept for the process
+// Bindings replaced by the test seam stay loaded: FFmpeg keeps state of its
+// own that unloading would strand.
+std::vector<Binding*>& Replaced() {
+    static auto* replaced = new std::vector<Binding*>;  // never destroyed: always reachable
+    return *replaced;
+}
 bool g_reported = false;
 
 void ReportMissing(const std::string& missing) {
@@ -69,7 +75,7 @@ bool MediaAvailable() {
 
 void UseFfmpegLibraries(const std::vector<std::string>& names) {
     std::lock_guard guard(g_lock);
-    delete g_binding;
+    if (g_binding) Replaced().push_back(g_binding);
     g_binding = nullptr;
     g_names = names.empty() ? DefaultLibraries() : names;
     g_reported = false;
