@@ -10,8 +10,8 @@
 // of the next positive one), and by unity gain at every sub-sample offset: the
 // taps that fall on input samples add to 2^31. Among the wings that meet all
 // of these exactly, the design takes the one of least weighted squared error
-// against the ideal low-pass (see kStopEdge): a least-squares problem under
-// linear equality constraints, solved once through its KKT system.
+// against a low-pass target (see Listed): a least-squares problem under linear
+// equality constraints, solved once through its KKT system.
 // Rounding to integers keeps every listed value; the few units the rounding
 // leaves in the sum go to the entry before the fixed last three.
 #include <cmath>
@@ -35,63 +35,27 @@ struct Listed {
     double firstZero;            // entry index of the first zero
     int troughAt, peakAt;        // bottom of the first negative lobe, top of the next
     int64_t trough, peak;
-    // The error weighed: the response from stopEdge on (cycles per input
-    // sample) against zero, and passWeight times the response up to passEdge
-    // against the DC gain of 32 phases. Per type, the settings that give the
-    // flattest passband among those that keep every listed lobe a true extreme.
-    double passEdge, stopEdge, passWeight;
+    // The target, in cycles per input sample: the DC gain of 32 phases up to
+    // passEdge, a raised cosine down to zero at stopEdge, zero beyond. The
+    // error counts fully in the pass and stop bands and transitionWeight times
+    // in between: a light hold on the transition keeps it free of bumps
+    // without costing the stopband. Per type, the settings that keep every
+    // listed lobe a true extreme with the flattest passband and best stopband.
+    double passEdge, stopEdge, transitionWeight;
 };
 
+// clang-format off
 const Listed kListed[4] = {
-    {4,
-     {1879001565, 1873911610, 1863757951, 1848592626},
-     {9289876, 7512705, 15368497},
-     2,
-     35.0,
-     50,
-     91,
-     -382155571,
-     155136297,
-     0.25,
-     0.6,
-     3.0},
-    {8,
-     {1772753427},
-     {-1470865, -1180331, -2334686},
-     3,
-     36.1,
-     51,
-     89,
-     -351044268,
-     203964915,
-     0.25,
-     0.55,
-     0.3},
-    {12,
-     {1903680272},
-     {-653840, -543368, -1287301},
-     -4,
-     34.6,
-     50,
-     86,
-     -400053326,
-     221769674,
-     0.2,
-     0.6,
-     0.1},
-    {16,
-     {1990275845},
-     {-607665, -508045, -1250722},
-     1,
-     33.6,
-     48,
-     83,
-     -424020141,
-     241083066,
-     0.2,
-     0.6,
-     1.0},
+    {4, {1879001565, 1873911610, 1863757951, 1848592626}, {9289876, 7512705, 15368497}, 2, 35.0,
+     50, 91, -382155571, 155136297, 0.25, 0.58, 0.01},
+    {8, {1772753427}, {-1470865, -1180331, -2334686}, 3, 36.1, 51, 89, -351044268, 203964915,
+     0.25, 0.58, 0.01},
+    {12, {1903680272}, {-653840, -543368, -1287301}, -4, 34.6, 50, 86, -400053326, 221769674,
+     0.33, 0.54, 0.002},
+    {16, {1990275845}, {-607665, -508045, -1250722}, 1, 33.6, 48, 83, -424020141, 241083066,
+     0.33, 0.54, 0.0005},
 };
+// clang-format on
 
 using Matrix = std::vector<std::vector<long double>>;
 
@@ -179,7 +143,23 @@ Constraints ListedConstraints(const Listed& l, size_t n) {
     return c;
 }
 
-// The wing of least weighted squared error against the ideal low-pass, in units
+// The integral over the target's pass and transition bands of the weighted
+// target times cos(2 pi f t).
+long double TargetProjection(const Listed& l, long double t) {
+    constexpr int kSteps = 400;
+    const long double width = l.stopEdge - l.passEdge;
+    long double sum = CosIntegral(t, 0, l.passEdge);
+    for (int i = 0; i < kSteps; ++i) {
+        const long double f = l.passEdge + width * (i + 0.5L) / kSteps;
+        const long double target =
+            0.5L * (1 + std::cos(std::numbers::pi_v<long double> * (f - l.passEdge) / width));
+        sum += l.transitionWeight * target * std::cos(2 * std::numbers::pi_v<long double> * f * t) *
+               width / kSteps;
+    }
+    return sum;
+}
+
+// The wing of least weighted squared error against the target, in units
 // of 2^31, meeting every constraint.
 std::vector<long double> DesignWing(const Listed& l) {
     const size_t n = static_cast<size_t>(kOversampling * l.wing);
@@ -194,13 +174,13 @@ std::vector<long double> DesignWing(const Listed& l) {
         for (size_t j = 0; j < n; ++j) {
             long double q = 0;
             for (long double u : {t[k] - t[j], t[k] + t[j]})
-                q += l.passWeight * CosIntegral(u, 0, l.passEdge) +
+                q += CosIntegral(u, 0, l.passEdge) +
+                     l.transitionWeight * CosIntegral(u, l.passEdge, l.stopEdge) +
                      CosIntegral(u, l.stopEdge, kBandTop);
             kkt[k][j] = 4 * q;  // twice the quadratic form 2 q
         }
-        rhs[k] = l.passWeight * 2 * 32 * 2 * CosIntegral(t[k], 0, l.passEdge);
+        rhs[k] = 2 * 32 * 2 * TargetProjection(l, t[k]);
     }
-
     for (size_t r = 0; r < m; ++r) {
         for (size_t k = 0; k < n; ++k) kkt[n + r][k] = kkt[k][n + r] = c.rows[r][k];
         rhs[n + r] = c.values[r];
@@ -249,18 +229,18 @@ double Response(const std::vector<int32_t>& wing, double f) {
     return h / dc;
 }
 
-// Peak response from 0.6 of the input rate on, in dB below DC.
-double StopbandDb(const std::vector<int32_t>& wing) {
+// Peak response from `edge` on, in dB below DC.
+double StopbandDb(const std::vector<int32_t>& wing, double edge) {
     double peak = 0;
-    for (double f = 0.6; f < kBandTop; f += 0.005)
+    for (double f = edge; f < kBandTop; f += 0.005)
         peak = std::max(peak, std::fabs(Response(wing, f)));
     return 20 * std::log10(peak);
 }
 
-// Largest deviation from DC gain up to 0.2 of the input rate, in percent.
-double PassbandRipple(const std::vector<int32_t>& wing) {
+// Largest deviation from DC gain up to `edge`, in percent.
+double PassbandRipple(const std::vector<int32_t>& wing, double edge) {
     double worst = 0;
-    for (double f = 0; f <= 0.2; f += 0.005)
+    for (double f = 0; f <= edge; f += 0.005)
         worst = std::max(worst, std::fabs(Response(wing, f) - 1));
     return 100 * worst;
 }
@@ -278,11 +258,12 @@ int main() {
         const Listed& l = kListed[type];
         const std::vector<int32_t> wing = RoundWing(l, DesignWing(l));
         std::printf(
-            "\n// Type %d: wing %d, first zero at entry %.1f; passband within %.2f %% up to 0.2\n"
-            "// of the input rate, %.1f dB from 0.6 on; offset sums within %.4f %% of unity.\n"
+            "\n// Type %d: wing %d, first zero at entry %.1f; within %.2f %% up to %.3f of the\n"
+            "// input rate, %.1f dB from %.3f on; offset sums within %.4f %% of unity.\n"
             "const int32_t kPrototype%d[%zu] = {",
-            type, l.wing, l.firstZero, PassbandRipple(wing), StopbandDb(wing),
-            WorstOffsetError(wing) * 100, type, wing.size());
+            type, l.wing, l.firstZero, PassbandRipple(wing, l.passEdge), l.passEdge,
+            StopbandDb(wing, l.stopEdge), l.stopEdge, WorstOffsetError(wing) * 100, type,
+            wing.size());
         for (size_t k = 0; k < wing.size(); ++k)
             std::printf("%s%d,", k % 6 == 0 ? "\n    " : " ", wing[k]);
         std::printf("\n};\n");
