@@ -17,7 +17,7 @@ class WavFileReader {
     WavFileReader& operator=(const WavFileReader&) = delete;
     ~WavFileReader() { Close(); }
 
-    // The description of `path`, or null when it is not a readable WAV file.
+    // The format record of `path`, or null when it is not a readable WAV file.
     // A file that opened but did not parse stays open until Close, as a slot's does.
     const WavInfo* Open(const char* path);
     // Up to `count` bytes of sample data; 0 at the end.
