@@ -96,6 +96,8 @@ bool FfmpegDecoder::Open(const char* path) {
 
 // Seeks a little before `time`, so that a decoder that needs earlier frames
 // (MP3's bit reservoir) has them, then drops the decoded audio before `time`.
+// Seek is only called right after opening: where the file cannot seek, reading
+// goes on from its first frame and drops everything before `time`.
 void FfmpegDecoder::Seek(uint64_t time) {
     constexpr uint64_t kPreRoll = kTicksPerSecond / 5;
     const uint64_t from = firstTicks_ + (time > kPreRoll ? time - kPreRoll : 0);
@@ -104,12 +106,12 @@ void FfmpegDecoder::Seek(uint64_t time) {
         ff_.avcodec_flush_buffers(codec_);
         ff_.swr_free(&swr_);
         inFormat_ = -1;
-        start_ = time;
-        framesOut_ = 0;
         draining_ = finished_ = pending_ = false;
-        measureLeadIn_ = true;
-        leadInFrames_ = 0;
     }
+    start_ = time;
+    framesOut_ = 0;
+    measureLeadIn_ = true;
+    leadInFrames_ = 0;
 }
 
 // A frame's timestamp in 100-ns units; 0 when it has none.
