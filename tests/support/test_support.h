@@ -51,7 +51,8 @@ std::vector<int16_t> ToSamples16(const Bytes& bytes);
 
 // Runs `body` in a forked child and returns its exit status (-1 when it was
 // killed). `fileSizeLimit` caps the size of every file it writes, as on a full
-// disk; `asNobody` runs it without root's rights over files.
+// disk; `asNobody` runs it without root's rights over files (as user nobody
+// when the tests run as root).
 struct ChildOptions {
     rlim_t fileSizeLimit = RLIM_INFINITY;
     bool asNobody = false;

@@ -1,0 +1,52 @@
+#include "program_paths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sonavert {
+namespace {
+
+std::string WithSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    return folder;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// $name with a trailing '/', or home + `fallback` when it is unset or not an
+// absolute path (as the XDG base-directory rules ask).
+std::string XdgFolder(const Environment& env, const char* name, const char* fallback) {
+    const char* value = env(name);
+    if (value && value[0] == '/') return WithSlash(value);
+    return HomeFolder(env) + fallback;
+}
+
+}  // namespace
+
+std::string HomeFolder(const Environment& env) {
+    const char* home = env("HOME");
+    return home && home[0] ? WithSlash(home) : "/";
+}
+
+ProgramPaths FindProgramPaths(const std::string& programFolder, const Environment& env) {
+    ProgramPaths p;
+    p.programFolder = WithSlash(programFolder);
+    p.defaults.homeFolder = HomeFolder(env);
+    const bool portable = access(p.programFolder.c_str(), W_OK) == 0;
+    if (portable) {
+        p.settingsFile = p.programFolder + "settings.dat";
+        p.scratchFile = p.programFolder + "temp.wav";
+        p.defaults.outputFolder = p.programFolder;
+    } else {
+        p.settingsFile = XdgFolder(env, "XDG_CONFIG_HOME", ".config/") + "sonavert/settings.dat";
+        p.scratchFile = XdgFolder(env, "XDG_CACHE_HOME", ".cache/") + "sonavert/temp.wav";
+        const std::string music = p.defaults.homeFolder + "Music/";
+        p.defaults.outputFolder = IsFolder(music) ? music : p.defaults.homeFolder;
+    }
+    return p;
+}
+
+}  // namespace sonavert
