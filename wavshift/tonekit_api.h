@@ -9,11 +9,12 @@
 
 namespace wavshift {
 
-#define WAVSHIFT_TONEKIT_FUNCTIONS(X)                                                      \
-    X(OpenWAV)                                                                             \
-    X(ReadWAV)                                                                             \
-    X(CloseWAV) X(CreateWAVHeader) X(ConvertAudioBufferAlign) X(InitResampler) X(Resample) \
-        X(FreeResampler) X(strrslash) X(cuts) X(strcatmany) X(dw2sz) X(percent)
+// clang-format off
+#define WAVSHIFT_TONEKIT_FUNCTIONS(X)                                                              \
+    X(OpenWAV) X(ReadWAV) X(CloseWAV) X(CreateWAVHeader) X(ConvertAudioBufferAlign)                \
+    X(InitResampler) X(Resample) X(FreeResampler) X(strrslash) X(cuts) X(strcatmany) X(dw2sz)      \
+    X(percent)
+// clang-format on
 
 struct TonekitApi {
     WAVSHIFT_TONEKIT_FUNCTIONS(TK_DECLARE_FUNCTION)

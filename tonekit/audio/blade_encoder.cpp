@@ -10,19 +10,17 @@
 namespace tonekit::audio {
 namespace {
 
+// clang-format off
 #define TK_LAME_FUNCTIONS(X)                                                                       \
-    X(lame_init)                                                                                   \
-    X(lame_close)                                                                                  \
-    X(lame_init_params)                                                                            \
-    X(lame_set_in_samplerate) X(lame_set_out_samplerate) X(lame_set_num_channels) X(lame_set_mode) \
-        X(lame_set_brate) X(lame_set_VBR) X(lame_set_VBR_q) X(lame_set_VBR_min_bitrate_kbps)       \
-            X(lame_set_VBR_max_bitrate_kbps) X(lame_set_VBR_mean_bitrate_kbps)                     \
-                X(lame_set_bWriteVbrTag) X(lame_set_disable_reservoir) X(lame_set_original)        \
-                    X(lame_set_copyright) X(lame_set_extension) X(lame_set_error_protection)       \
-                        X(lame_set_emphasis) X(lame_set_strict_ISO) X(lame_set_quality)            \
-                            X(lame_get_framesize) X(lame_encode_buffer)                            \
-                                X(lame_encode_buffer_interleaved) X(lame_encode_flush)             \
-                                    X(lame_mp3_tags_fid)
+    X(lame_init) X(lame_close) X(lame_init_params) X(lame_set_in_samplerate)                       \
+    X(lame_set_out_samplerate) X(lame_set_num_channels) X(lame_set_mode) X(lame_set_brate)         \
+    X(lame_set_VBR) X(lame_set_VBR_q) X(lame_set_VBR_min_bitrate_kbps)                             \
+    X(lame_set_VBR_max_bitrate_kbps) X(lame_set_VBR_mean_bitrate_kbps) X(lame_set_bWriteVbrTag)    \
+    X(lame_set_disable_reservoir) X(lame_set_original) X(lame_set_copyright)                       \
+    X(lame_set_extension) X(lame_set_error_protection) X(lame_set_emphasis)                        \
+    X(lame_set_strict_ISO) X(lame_set_quality) X(lame_get_framesize) X(lame_encode_buffer)         \
+    X(lame_encode_buffer_interleaved) X(lame_encode_flush) X(lame_mp3_tags_fid)
+// clang-format on
 
 struct LameApi {
     TK_LAME_FUNCTIONS(TK_DECLARE_FUNCTION)

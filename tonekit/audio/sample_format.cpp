@@ -10,16 +10,15 @@ extern "C" void ConvertAudioBufferAlign(const AudioBlock* in, AudioBlock* out, i
     using namespace tonekit::audio;
     if (!out) return;
     *out = AudioBlock{};
-    const bool formats = IsSupportedFormat(inBits, inChannels) &&
-                         IsSupportedFormat(outBits, outChannels);
+    const bool formats =
+        IsSupportedFormat(inBits, inChannels) && IsSupportedFormat(outBits, outChannels);
     // Frame sizes are computed only for formats that passed, so that an absurd
     // channel count cannot overflow them.
     const uint32_t inFrame = formats ? static_cast<uint32_t>(FrameBytes(inBits, inChannels)) : 1;
     const uint32_t outFrame = formats ? static_cast<uint32_t>(FrameBytes(outBits, outChannels)) : 0;
     const uint64_t wanted = in && formats ? uint64_t{in->bytes} * outFrame / inFrame : 0;
     // A result that would not fit a block is refused, as the rate converter does.
-    const bool usable =
-        in && (in->data || in->bytes == 0) && formats && wanted <= kMaxBlockBytes;
+    const bool usable = in && (in->data || in->bytes == 0) && formats && wanted <= kMaxBlockBytes;
     const uint32_t size = usable ? static_cast<uint32_t>(wanted) : 0;
     out->data = static_cast<uint8_t*>(std::calloc(size ? size : 1, 1));
     if (!out->data) return;

@@ -20,14 +20,12 @@
 namespace tonekit::audio {
 namespace {
 
-#define TK_SDL_FUNCTIONS(X)                                                \
-    X(SDL_InitSubSystem)                                                   \
-    X(SDL_QuitSubSystem)                                                   \
-    X(SDL_AudioInit)                                                       \
-    X(SDL_AudioQuit)                                                       \
-    X(SDL_GetCurrentAudioDriver)                                           \
-    X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice) X(SDL_PauseAudioDevice) \
-        X(SDL_GetNumAudioDevices) X(SDL_GetAudioDeviceName)
+// clang-format off
+#define TK_SDL_FUNCTIONS(X)                                                                        \
+    X(SDL_InitSubSystem) X(SDL_QuitSubSystem) X(SDL_AudioInit) X(SDL_AudioQuit)                    \
+    X(SDL_GetCurrentAudioDriver) X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice)                    \
+    X(SDL_PauseAudioDevice) X(SDL_GetNumAudioDevices) X(SDL_GetAudioDeviceName)
+// clang-format on
 
 struct SdlApi {
     TK_SDL_FUNCTIONS(TK_DECLARE_FUNCTION)

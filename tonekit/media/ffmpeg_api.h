@@ -19,28 +19,24 @@ extern "C" {
 
 namespace tonekit::media {
 
+// clang-format off
 #define TK_FFMPEG_FUNCTIONS(X)                                                                     \
-    X(av_log_set_level)                                                                            \
-    X(av_frame_alloc) X(av_frame_free) X(av_frame_unref) X(av_frame_get_buffer)                    \
-        X(av_frame_make_writable) X(av_channel_layout_default) X(av_channel_layout_uninit) X(      \
-            av_channel_layout_copy) X(av_opt_set) X(av_dict_set) X(av_dict_free)                   \
-            X(av_audio_fifo_alloc) X(av_audio_fifo_free) X(av_audio_fifo_write) X(                 \
-                av_audio_fifo_read) X(av_audio_fifo_size) X(av_packet_alloc) X(av_packet_free)     \
-                X(av_packet_unref) X(av_packet_rescale_ts) X(avcodec_find_decoder)                 \
-                    X(avcodec_find_encoder) X(avcodec_alloc_context3) X(avcodec_free_context) X(   \
-                        avcodec_parameters_to_context) X(avcodec_parameters_from_context)          \
-                        X(avcodec_open2) X(avcodec_send_packet) X(avcodec_receive_frame) X(        \
-                            avcodec_send_frame) X(avcodec_receive_packet) X(avcodec_flush_buffers) \
-                            X(avformat_open_input) X(avformat_close_input)                         \
-                                X(avformat_find_stream_info) X(av_find_best_stream)                \
-                                    X(av_read_frame) X(av_seek_frame)                              \
-                                        X(avformat_alloc_output_context2) X(avformat_free_context) \
-                                            X(avformat_new_stream) X(avformat_write_header)        \
-                                                X(av_interleaved_write_frame) X(av_write_trailer)  \
-                                                    X(avio_open2) X(avio_closep)                   \
-                                                        X(swr_alloc_set_opts2) X(swr_init)         \
-                                                            X(swr_free) X(swr_convert)             \
-                                                                X(swr_get_out_samples)
+    X(av_log_set_level) X(av_frame_alloc) X(av_frame_free) X(av_frame_unref)                       \
+    X(av_frame_get_buffer) X(av_frame_make_writable) X(av_channel_layout_default)                  \
+    X(av_channel_layout_uninit) X(av_channel_layout_copy) X(av_opt_set) X(av_dict_set)             \
+    X(av_dict_free) X(av_audio_fifo_alloc) X(av_audio_fifo_free) X(av_audio_fifo_write)            \
+    X(av_audio_fifo_read) X(av_audio_fifo_size) X(av_packet_alloc) X(av_packet_free)               \
+    X(av_packet_unref) X(av_packet_rescale_ts) X(avcodec_find_decoder) X(avcodec_find_encoder)     \
+    X(avcodec_alloc_context3) X(avcodec_free_context) X(avcodec_parameters_to_context)             \
+    X(avcodec_parameters_from_context) X(avcodec_open2) X(avcodec_send_packet)                     \
+    X(avcodec_receive_frame) X(avcodec_send_frame) X(avcodec_receive_packet)                       \
+    X(avcodec_flush_buffers) X(avformat_open_input) X(avformat_close_input)                        \
+    X(avformat_find_stream_info) X(av_find_best_stream) X(av_read_frame) X(av_seek_frame)          \
+    X(avformat_alloc_output_context2) X(avformat_free_context) X(avformat_new_stream)              \
+    X(avformat_write_header) X(av_interleaved_write_frame) X(av_write_trailer) X(avio_open2)       \
+    X(avio_closep) X(swr_alloc_set_opts2) X(swr_init) X(swr_free) X(swr_convert)                   \
+    X(swr_get_out_samples)
+// clang-format on
 
 struct FfmpegApi {
     TK_FFMPEG_FUNCTIONS(TK_DECLARE_FUNCTION)

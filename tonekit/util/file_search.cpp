@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <vector>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "tonekit.h"
 #include "util/file_search.h"

@@ -138,8 +138,8 @@ extern "C" char* fp2sz(double value, int32_t decimals) {
     // A negative precision means "none" to printf, which is 6 decimals.
     const int32_t whole = std::snprintf(nullptr, 0, "%.0f", value);
     const int32_t fits = kSlotChars - 1 - whole;  // the point and the whole part
-    return FormatWithPrecision(t_fp2sz, "%0.", decimals < 0 ? 6 : Clamp(decimals, 0, fits > 0 ? fits : 0),
-                               "f", value);
+    return FormatWithPrecision(
+        t_fp2sz, "%0.", decimals < 0 ? 6 : Clamp(decimals, 0, fits > 0 ? fits : 0), "f", value);
 }
 
 extern "C" double percent(double part, double whole) {
