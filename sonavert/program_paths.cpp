@@ -1,7 +1,8 @@
 #include "program_paths.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include "util/regular_file.h"
 
 namespace sonavert {
 namespace {
@@ -9,11 +10,6 @@ namespace {
 std::string WithSlash(std::string folder) {
     if (folder.empty() || folder.back() != '/') folder += '/';
     return folder;
-}
-
-bool IsFolder(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // $name with a trailing '/', or home + `fallback` when it is unset or not an
@@ -44,7 +40,8 @@ ProgramPaths FindProgramPaths(const std::string& programFolder, const Environmen
         p.settingsFile = XdgFolder(env, "XDG_CONFIG_HOME", ".config/") + "sonavert/settings.dat";
         p.scratchFile = XdgFolder(env, "XDG_CACHE_HOME", ".cache/") + "sonavert/temp.wav";
         const std::string music = p.defaults.homeFolder + "Music/";
-        p.defaults.outputFolder = IsFolder(music) ? music : p.defaults.homeFolder;
+        p.defaults.outputFolder =
+            tonekit::util::IsFolder(music.c_str()) ? music : p.defaults.homeFolder;
     }
     return p;
 }

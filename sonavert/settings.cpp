@@ -1,6 +1,5 @@
 #include "settings.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include <initializer_list>
 
 #include "util/little_endian.h"
+#include "util/regular_file.h"
 
 namespace sonavert {
 namespace {
@@ -23,11 +23,6 @@ bool IsOneOf(int32_t value, std::initializer_list<int32_t> allowed) {
     return false;
 }
 
-bool IsFolder(const std::string& path) {
-    struct stat st;
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // The path stored in field `index`, or `fallback` when the field has no NUL,
 // is empty, or names no folder.
 std::string DecodePath(const uint8_t* record, int index, const std::string& fallback) {
@@ -35,7 +30,7 @@ std::string DecodePath(const uint8_t* record, int index, const std::string& fall
     const size_t length = strnlen(field, kPathFieldBytes);
     if (length == kPathFieldBytes) return fallback;
     std::string path(field, length);
-    if (!IsFolder(path)) return fallback;
+    if (!tonekit::util::IsFolder(path.c_str())) return fallback;
     if (path.back() != '/') path += '/';
     return path;
 }

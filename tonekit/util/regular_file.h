@@ -24,6 +24,11 @@ inline bool IsRegularFile(const char* path) {
     return path && stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+inline bool IsFolder(const char* path) {
+    struct stat st;
+    return path && *path && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 // The descriptor `open` gave when it names a regular file; otherwise closes it.
 inline int KeepIfRegular(int fd) {
     struct stat st;
