@@ -252,6 +252,88 @@ TK_EXPORT char* wide2sz(const uint16_t* wtext);
 TK_EXPORT int32_t FileSize(const char* path);
 TK_EXPORT int32_t WaitTime(uint32_t milliseconds, WaitCallback callback);
 
+/* ---- Window helpers (Qt 6 Widgets) ---------------------------------------- */
+
+/* Threads: the thread that runs the QApplication only.
+ *
+ * Handles are Qt objects behind opaque pointers:
+ *   TkWindow       QWidget*: a window or dialog. Its items are the child widgets
+ *                  whose dynamic property "controlId" holds the item id.
+ *   TkInstance     const char*: the Qt resource folder of the calling program
+ *                  (":/sonavert"). Its picture N is the resource <folder>/N.png,
+ *                  its JPEG picture N the resource <folder>/N.jpg.
+ *   TkFont         QFont*, owned by the caller.
+ *   TkToolTip      QObject*: the caller's tool-tip controller. AddToolTip installs
+ *                  it as the item's event filter, so it decides whether tips show.
+ *   TkImageList    QIcon*, made by BitmapButtonXP; the caller deletes it.
+ *   TkBitmap       QPixmap*, made by LoadResourceJpeg; the caller deletes it.
+ *   TkDrawContext  QPainter*, active on a raster paint device (QImage, QPixmap).
+ * Colours are 0x00BBGGRR. Folder paths end in '/'. */
+
+typedef void* TkWindow;
+typedef const char* TkInstance;
+typedef void* TkFont;
+typedef void* TkToolTip;
+typedef void* TkImageList;
+typedef void* TkBitmap;
+typedef void* TkDrawContext;
+
+/* Receives one chosen file's full path; its result is ignored. */
+typedef int32_t (*FileNameCallback)(const char* path);
+
+/* filter: pairs of a description and a pattern list ("*.wav;*.mp3"), each
+ * NUL-terminated, ended by an empty text. Null when cancelled. Single
+ * selection: the chosen path. Multiple selection, one file: the callback gets
+ * its path and the result is " ". Several files: the callback gets folder +
+ * name for each, and the result is the folder, NUL, each name NUL-terminated,
+ * then an empty text. With listBoxId, each path is also added to that list
+ * unless it already holds exactly that path. Results live in a library buffer
+ * that the next call overwrites. */
+TK_EXPORT const char* GetOpenFilenames(TkWindow owner, int32_t multiSelect, const char* title,
+                                       const char* initialFolder, const char* filter,
+                                       int32_t listBoxId, FileNameCallback callback);
+/* The chosen folder ending in '/', or null when cancelled or when a chooser of
+ * this helper is already open. displayName (260 bytes, or null) receives the
+ * folder's own name. */
+TK_EXPORT char* BrowseForFolder(const char* title, char* displayName);
+/* The item's text, at most 259 bytes, in a library buffer. */
+TK_EXPORT char* wmGetText(TkWindow dialog, int32_t itemId);
+/* Deletes every selected entry of a list. Returns 0. */
+TK_EXPORT int32_t LBDeleteSelected(TkWindow dialog, int32_t listBoxId);
+/* items: NUL-terminated texts ended by an empty text. With adjust, the drop-down
+ * list is limited to dropHeight pixels and entry `selection` is selected; the
+ * result is then the selected index, or -1. */
+TK_EXPORT int32_t AddComboStrings(TkWindow dialog, int32_t comboId, const char* items,
+                                  int32_t adjust, int32_t dropHeight, int32_t selection);
+/* Ids of 0 are skipped. */
+TK_EXPORT void EnableWindows10(TkWindow dialog, int32_t enable, int32_t id1, int32_t id2,
+                               int32_t id3, int32_t id4, int32_t id5, int32_t id6, int32_t id7,
+                               int32_t id8, int32_t id9, int32_t id10);
+TK_EXPORT void SetFonts10(TkWindow dialog, int32_t id1, int32_t id2, int32_t id3, int32_t id4,
+                          int32_t id5, int32_t id6, int32_t id7, int32_t id8, int32_t id9,
+                          int32_t id10, TkFont font);
+/* Gives the item its tip (also its accessible description). */
+TK_EXPORT void AddToolTip(TkWindow dialog, TkToolTip toolTip, int32_t itemId, const char* text);
+/* Puts picture bitmapId on the button: align 0 left, 1 right, 2 top, 3 bottom,
+ * 4 centre (beside the caption); maskColour is made transparent. */
+TK_EXPORT TkImageList BitmapButtonXP(TkInstance instance, TkWindow dialog, int32_t bitmapId,
+                                     int32_t buttonId, int32_t width, int32_t height,
+                                     int32_t marginLeft, int32_t marginTop, int32_t align,
+                                     uint32_t maskColour, TkFont font);
+/* The JPEG picture resourceId at the window's screen resolution (96 dpi when
+ * window is null); null when the picture is missing. */
+TK_EXPORT TkBitmap LoadResourceJpeg(TkInstance instance, TkWindow window, int32_t resourceId);
+/* Fills left..right-1 x top..bottom-1 and outlines it. mode 0 copy, 1 and,
+ * 2 or, 3 xor; other values are raster-operation codes 1-16 (R2_*). penStyle
+ * 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot, 5 none, 6 inside frame. */
+TK_EXPORT void DrawSolidRectangle(TkDrawContext dc, int32_t left, int32_t top, int32_t right,
+                                  int32_t bottom, int32_t penWidth, int32_t penStyle,
+                                  uint32_t penColour, uint32_t fillColour, int32_t mode);
+/* Writes the launcher <desktop>/<name>.desktop for target, only when the
+ * user's desktop folder exists. 0 when written or no desktop folder, -1 when
+ * it could not be written. */
+TK_EXPORT int32_t CreateDesktopShortcut(TkWindow owner, const char* name, const char* target);
+
 /* ---- Recursive file search ------------------------------------------------ */
 
 /* Threads: any number at once; the callback runs on the calling thread. */
