@@ -1,0 +1,66 @@
+#include "converter.h"
+
+#include <QDesktopServices>
+#include <QProcess>
+
+#include <algorithm>
+#include <cctype>
+
+namespace sonavert {
+
+Shell DesktopShell() {
+    return Shell{
+        [](const QUrl& url) { return QDesktopServices::openUrl(url); },
+        [](const QString& program, const QStringList& arguments) {
+            return QProcess::startDetached(program, arguments);
+        },
+    };
+}
+
+int MediaTypeOf(const std::string& path) {
+    if (path.size() < 4) return kOtherMedia;
+    std::string tail = path.substr(path.size() - 4);
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (int i = 0; i < kOtherMedia; ++i)
+        if (tail == kMediaExtensions[i]) return i;
+    return kOtherMedia;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string NameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace sonavert
+
+namespace sonavert {
+
+namespace {
+
+bool Probe(const Tonekit& tk, const std::string& path, uint64_t& duration) {
+    duration = 0;
+    const bool opened = tk.OpenWMA(1, path.c_str(), 0, &duration) != 0;
+    tk.CloseWMA(1);
+    return opened;
+}
+
+}  // namespace
+
+uint64_t ProbeDuration(const Tonekit& tk, const std::string& path) {
+    uint64_t duration = 0;
+    return Probe(tk, path, duration) ? duration : 0;
+}
+
+std::string ProbeDurationText(const Tonekit& tk, const std::string& path) {
+    uint64_t duration = 0;
+    if (!Probe(tk, path, duration)) return {};
+    return tk.nanosec2time(static_cast<int64_t>(duration));
+}
+
+}  // namespace sonavert

@@ -1,0 +1,101 @@
+#include "converter_session.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "main_window.h"
+#include "message_pump.h"
+#include "playback.h"
+#include "util/regular_file.h"
+
+namespace sonavert {
+namespace {
+
+constexpr size_t kWorkBufferBytes = 0x80000;
+
+int32_t PumpWhileWaiting(int32_t) {
+    PumpMessages();
+    return 0;
+}
+
+void ReportBindingFailure(const std::string& error) {
+    std::fprintf(stderr, "sonavert: %s\n", error.c_str());
+    QMessageBox box(QMessageBox::Critical, "ERROR", QString::fromStdString(error), QMessageBox::Ok);
+    box.exec();
+}
+
+// The windows' own font (a sans-serif 8 pt, 11 pixels at 96 dpi).
+QFont DialogFont() {
+    QFont font("Liberation Sans");
+    font.setPixelSize(11);
+    return font;
+}
+
+QFont ApplicationFont() {
+    QFont font("Liberation Sans");
+    font.setPixelSize(13);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+}  // namespace
+
+ConverterSession::ConverterSession(StartOptions options) : options_(std::move(options)) {}
+
+ConverterSession::~ConverterSession() {
+    Shutdown();
+}
+
+bool ConverterSession::Start() {
+    std::string error;
+    if (!library_.Load(options_.libraryPath, error)) {
+        ReportBindingFailure(error);
+        return false;
+    }
+    ResetQuit();
+    const ProgramPaths paths = options_.paths.value_or(FindProgramPaths(
+        tonekit::util::ProgramFolder(), [](const char* name) { return std::getenv(name); }));
+    converter_ = std::make_unique<Converter>(library_.api(), paths, options_.shell);
+    converter_->helpPage = paths.programFolder + "sonavert-help.html";
+    const Tonekit& tk = library_.api();
+    workBuffer_.assign(kWorkBufferBytes, 0);
+    QApplication::setFont(DialogFont());
+    converter_->font = ApplicationFont();
+    background_.reset(static_cast<QPixmap*>(tk.LoadResourceJpeg(":/sonavert", nullptr, 139)));
+    converter_->background = background_.get();
+    converter_->settings = LoadSettings(paths.settingsFile, paths.defaults);
+
+    window_ = std::make_unique<MainWindow>(*converter_);
+    window_->show();
+    tk.CreateDesktopShortcut(window_.get(), "Sonavert", (paths.programFolder + "sonavert").c_str());
+    device_ = OpenPlayback(*converter_, converter_->settings.bufferBytes);
+    window_->RefreshOutputList();
+    started_ = true;
+    return true;
+}
+
+void ConverterSession::RunMainLoop() {
+    if (!started_ || converter_->flags.shuttingDown) return;
+    QApplication::exec();
+}
+
+void ConverterSession::Shutdown() {
+    if (!started_) return;
+    started_ = false;
+    window_->Destroy();
+    ClosePlayback(*converter_, device_);
+    device_ = nullptr;
+    library_.api().WaitTime(static_cast<uint32_t>(options_.exitPumpMs), PumpWhileWaiting);
+    window_.reset();
+    background_.reset();
+    workBuffer_.clear();
+    workBuffer_.shrink_to_fit();
+    tonekit::util::RemoveRegularFile(converter_->paths.scratchFile.c_str());
+    converter_.reset();
+    library_.Unload();
+}
+
+}  // namespace sonavert

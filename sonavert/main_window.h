@@ -1,0 +1,69 @@
+// The main window (dialog 106 with menu 134): builds the controls, the menu
+// and the tool tips, and routes each command to the part that handles it.
+#pragma once
+
+#include <QMainWindow>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "converter.h"
+
+class QAction;
+class QMenu;
+
+namespace sonavert {
+
+class InputList;
+class OutputList;
+class MenuStyle;
+class ToolTips;
+
+class MainWindow : public QMainWindow {
+  public:
+    explicit MainWindow(Converter& converter);
+    ~MainWindow() override;
+
+    // Handles command `id`, from a button, a menu entry or the keyboard.
+    void Command(int id);
+    // Sets the status line unless it already shows `text`.
+    void SetStatusText(const std::string& text);
+    void RefreshOutputList();
+    // Closes the window for good: the settings are saved and the loop ends.
+    void Destroy();
+
+    QAction* Action(int id) const;
+    InputList& inputs() { return *input_; }
+    OutputList& outputs() { return *output_; }
+    QWidget* dialog() const { return dialog_; }
+
+  protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BuildMenu();
+    void AddToolTips();
+    void SetPictures();
+    void ConnectCommands();
+    QAction* AddCommand(QMenu* menu, int id, const char* text);
+    void ApplyMenuSetting(int id);
+    void ApplyEnabling(bool enableOnly);
+
+    Converter& c_;
+    QWidget* dialog_;
+    std::unique_ptr<MenuStyle> menuStyle_;
+    ToolTips* toolTips_;
+    InputList* input_;
+    OutputList* output_;
+    std::map<int, QAction*> actions_;
+    std::string lastStatus_;
+    bool deletePending_ = false;
+    bool destroyed_ = false;
+    std::vector<std::unique_ptr<QIcon>> buttonPictures_;
+};
+
+}  // namespace sonavert

@@ -1,0 +1,18 @@
+// The playback device, open from start-up to shutdown. Its fill routine runs
+// on the audio thread and writes silence while nothing is previewed.
+#pragma once
+
+#include <cstdint>
+
+#include "converter.h"
+
+namespace sonavert {
+
+// Opens the device with `chunkBytes` per buffer; null when it cannot open.
+WaveOutHandle OpenPlayback(Converter& converter, int32_t chunkBytes);
+// Waits for the buffers to come back and closes the device.
+void ClosePlayback(Converter& converter, WaveOutHandle device);
+// The size of each buffer of the open device.
+int32_t PlaybackChunkBytes();
+
+}  // namespace sonavert

@@ -1,0 +1,147 @@
+// Draws the converter's own artwork into a folder: the button pictures, the
+// window icon, the About picture and the background texture. Run once by hand
+// (`draw_artwork sonavert/resources/pictures`); the results are committed.
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRandomGenerator>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+using Drawing = std::function<void(QPainter&, double)>;
+
+QImage Picture(int size, QColor background, const Drawing& draw) {
+    QImage image(size, size, QImage::Format_RGB32);
+    image.fill(background);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p, size);
+    return image;
+}
+
+const QColor kBlue(0x2E, 0x4C, 0x9A);
+const QColor kGreen(0x2E, 0x8B, 0x3E);
+const QColor kRed(0xB8, 0x2E, 0x2E);
+
+void Magnifier(QPainter& p, double s) {
+    p.setPen(QPen(kBlue, s / 10));
+    p.drawEllipse(QRectF(s * 0.15, s * 0.15, s * 0.5, s * 0.5));
+    p.setPen(QPen(kBlue, s / 7, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(s * 0.6, s * 0.6), QPointF(s * 0.86, s * 0.86));
+}
+
+void Plus(QPainter& p, double s) {
+    p.setPen(QPen(kGreen, s / 6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(s / 2, s * 0.18), QPointF(s / 2, s * 0.82));
+    p.drawLine(QPointF(s * 0.18, s / 2), QPointF(s * 0.82, s / 2));
+}
+
+void Minus(QPainter& p, double s) {
+    p.setPen(QPen(kRed, s / 6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(s * 0.18, s / 2), QPointF(s * 0.82, s / 2));
+}
+
+void Question(QPainter& p, double s) {
+    p.setBrush(kBlue);
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QRectF(s * 0.1, s * 0.1, s * 0.8, s * 0.8));
+    QFont font("Liberation Sans");
+    font.setPixelSize(static_cast<int>(s * 0.6));
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(0, 0, s, s), Qt::AlignCenter, "?");
+}
+
+void Arrows(QPainter& p, double s) {
+    p.setPen(QPen(kGreen, s / 9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawArc(QRectF(s * 0.18, s * 0.18, s * 0.64, s * 0.64), 30 * 16, 150 * 16);
+    p.drawArc(QRectF(s * 0.18, s * 0.18, s * 0.64, s * 0.64), 210 * 16, 150 * 16);
+    p.setBrush(kGreen);
+    QPolygonF head{{s * 0.7, s * 0.1}, {s * 0.9, s * 0.38}, {s * 0.6, s * 0.36}};
+    p.drawPolygon(head);
+    QPolygonF tail{{s * 0.3, s * 0.9}, {s * 0.1, s * 0.62}, {s * 0.4, s * 0.64}};
+    p.drawPolygon(tail);
+}
+
+void PlayTriangle(QPainter& p, double s) {
+    p.setPen(QPen(Qt::black, std::max(1.0, s / 32)));
+    p.setBrush(kGreen);
+    p.drawPolygon(QPolygonF{{s * 0.25, s * 0.15}, {s * 0.85, s * 0.5}, {s * 0.25, s * 0.85}});
+}
+
+void Cross(QPainter& p, double s) {
+    p.setPen(QPen(kRed, s / 6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(s * 0.22, s * 0.22), QPointF(s * 0.78, s * 0.78));
+    p.drawLine(QPointF(s * 0.78, s * 0.22), QPointF(s * 0.22, s * 0.78));
+}
+
+// A note over two waves: the program's icon and the About picture.
+void Emblem(QPainter& p, double s) {
+    QLinearGradient sky(0, 0, 0, s);
+    sky.setColorAt(0, QColor(0x4B, 0x64, 0xAA));
+    sky.setColorAt(1, QColor(0x1E, 0x2A, 0x55));
+    p.setBrush(sky);
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(0, 0, s, s), s / 8, s / 8);
+    p.setPen(QPen(QColor(0xFF, 0xD2, 0x60), s / 28));
+    for (int wave = 0; wave < 2; ++wave) {
+        QPainterPath path;
+        const double y = s * (0.72 + 0.1 * wave);
+        path.moveTo(s * 0.08, y);
+        for (int i = 1; i <= 40; ++i) {
+            const double x = s * (0.08 + 0.84 * i / 40.0);
+            path.lineTo(x, y + s * 0.05 * std::sin(i * 0.55 + wave * 1.3));
+        }
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(path);
+    }
+    p.setBrush(Qt::white);
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QRectF(s * 0.3, s * 0.42, s * 0.18, s * 0.14));
+    p.drawRect(QRectF(s * 0.45, s * 0.12, s * 0.04, s * 0.38));
+    p.drawRect(QRectF(s * 0.45, s * 0.12, s * 0.22, s * 0.06));
+}
+
+QImage Background() {
+    QImage image(256, 256, QImage::Format_RGB32);
+    QRandomGenerator random(139);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const int grain = static_cast<int>(random.bounded(9)) - 4;
+            const int shade = 12 * std::sin((x + y) * 0.049);
+            image.setPixel(x, y, qRgb(214 + shade + grain, 220 + shade + grain, 232 + grain));
+        }
+    image.setDotsPerMeterX(3780);  // 96 dpi
+    image.setDotsPerMeterY(3780);
+    return image;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    const QDir out(argc > 1 ? argv[1] : ".");
+    const QColor white(Qt::white), red(255, 0, 0);
+    struct Entry {
+        int id;
+        int size;
+        QColor background;
+        Drawing draw;
+    };
+    const Entry entries[] = {
+        {128, 32, white, Magnifier}, {129, 32, white, Plus},        {130, 32, white, Minus},
+        {131, 32, white, Question},  {132, 32, white, Arrows},      {145, 16, red, PlayTriangle},
+        {146, 16, white, Cross},     {148, 32, red, PlayTriangle},  {105, 64, white, Emblem},
+        {151, 128, white, Emblem},
+    };
+    for (const auto& e : entries)
+        Picture(e.size, e.background, e.draw).save(out.filePath(QString::number(e.id) + ".png"));
+    Background().save(out.filePath("139.jpg"), "JPG", 90);
+    return 0;
+}

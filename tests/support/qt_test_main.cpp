@@ -1,0 +1,14 @@
+// main() of the window tests: Qt's offscreen platform and SDL's silent
+// driver, one QApplication for the whole program.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
