@@ -1,4 +1,5 @@
 // The main window as a user meets it: controls, menu, settings, closing.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>

@@ -2,6 +2,7 @@
 // modal dialogs a command opens, and finding controls by id.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <deque>
@@ -27,7 +28,7 @@ class ModalAnswers {
   private:
     void Poll();
     std::deque<Answer> answers_;
-    QWidget* last_ = nullptr;
+    QPointer<QWidget> last_;  // cleared when that dialog goes
     QTimer* timer_;
 };
 
