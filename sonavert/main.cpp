@@ -28,13 +28,16 @@ bool HasDisplay() {
 }
 
 // A display that is named but cannot be reached ends Qt with a fatal message;
-// the program then leaves with one line instead of a core dump.
+// the program then leaves with one line, naming Qt's first complaint, instead
+// of a core dump.
+QString g_firstComplaint;
+
 void QuietFatal(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-    if (type == QtFatalMsg) {
-        std::fprintf(stderr, "sonavert: cannot open the display\n");
-        _exit(1);
-    }
+    if (g_firstComplaint.isEmpty()) g_firstComplaint = message.section('\n', 0, 0);
+    if (type != QtFatalMsg) return;
+    std::fprintf(stderr, "sonavert: cannot open the display (%s)\n",
+                 g_firstComplaint.toLocal8Bit().constData());
+    _exit(1);
 }
 
 double MonotonicMs() {
