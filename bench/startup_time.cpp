@@ -67,8 +67,9 @@ int main(int argc, char** argv) {
         times.push_back(ms);
     }
     std::sort(times.begin(), times.end());
-    std::printf("start to main window shown: median %.1f ms (min %.1f, max %.1f) over 10 runs; "
-                "goal < 300 ms\n",
-                (times[4] + times[5]) / 2, times.front(), times.back());
+    std::printf(
+        "start to main window shown: median %.1f ms (min %.1f, max %.1f) over 10 runs; "
+        "goal < 300 ms\n",
+        (times[4] + times[5]) / 2, times.front(), times.back());
     return 0;
 }

@@ -49,7 +49,7 @@ struct Converter {
     Shell shell;
     std::string helpPage;  // the user guide, a page shipped with the program
     ConverterFlags flags;
-    QFont font;                         // the application font
+    QFont font;                           // the application font
     const QPixmap* background = nullptr;  // the windows' background picture
 };
 

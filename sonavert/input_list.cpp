@@ -63,7 +63,9 @@ std::string TypeOf(const std::string& path) {
 
 int32_t AddChosenFile(const char* path) {
     PumpMessages();
-    if (g_filling) g_filling->AddIfMedia(path, !IsCdTrack(path));
+    if (!g_filling || !g_filling->Accepts(path, !IsCdTrack(path))) return 0;
+    g_filling->status_(" Loading ... " + NameOf(path));
+    g_filling->Append(path);
     return 0;
 }
 
@@ -86,7 +88,8 @@ int32_t AddCdTrack(const char* path, const char*, const char*, int32_t) {
 
 InputList::InputList(Converter& converter, QWidget* window, StatusSink status,
                      EnablingRule enabling)
-    : c_(converter),
+    : QObject(window),
+      c_(converter),
       window_(window),
       list_(new QListWidget(window)),
       table_(new QTableWidget(0, 6, window)),
@@ -114,7 +117,8 @@ InputList::InputList(Converter& converter, QWidget* window, StatusSink status,
     table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     table_->setAcceptDrops(true);
     table_->viewport()->setAcceptDrops(true);
-    table_->viewport()->installEventFilter(this);
+    viewport_ = table_->viewport();
+    viewport_->installEventFilter(this);
 }
 
 std::vector<std::string> InputList::Paths() const {
@@ -134,15 +138,23 @@ bool InputList::Contains(const std::string& path) const {
     return false;
 }
 
-bool InputList::AddIfMedia(const std::string& path, bool probe) {
+bool InputList::Accepts(const std::string& path, bool probe) {
     if (path.size() > kMaxEntryBytes || Contains(path)) return false;
-    if (probe) {
-        std::string length = ProbeDurationText(c_.tk, path);
-        if (length.empty()) return false;
-        durations_[path] = std::move(length);
-    }
+    if (!probe) return true;
+    std::string length = ProbeDurationText(c_.tk, path);
+    if (length.empty()) return false;
+    durations_[path] = std::move(length);
+    return true;
+}
+
+void InputList::Append(const std::string& path) {
     list_->addItem(QString::fromStdString(path));
     currentFileName_ = path;
+}
+
+bool InputList::AddIfMedia(const std::string& path, bool probe) {
+    if (!Accepts(path, probe)) return false;
+    Append(path);
     return true;
 }
 
@@ -188,9 +200,9 @@ void InputList::AddFiles() {
     if (c_.flags.previewing) return;
     currentFileName_.clear();
     g_filling = this;
-    const char* chosen =
-        c_.tk.GetOpenFilenames(window_->window(), 1, "Add Audio Files",
-                               c_.settings.addFilesFolder.c_str(), kAddFilesFilter, 0, AddChosenFile);
+    const char* chosen = c_.tk.GetOpenFilenames(window_->window(), 1, "Add Audio Files",
+                                                c_.settings.addFilesFolder.c_str(), kAddFilesFilter,
+                                                0, AddChosenFile);
     g_filling = nullptr;
     if (!chosen) return;
     if (!IsEmpty()) {
@@ -296,7 +308,7 @@ void InputList::DeleteAllMedia() {
 }
 
 bool InputList::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != table_->viewport()) return false;
+    if (watched != viewport_) return false;
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto* drag = static_cast<QDropEvent*>(event);
         if (!drag->mimeData()->hasUrls() || c_.flags.running || c_.flags.previewing) return false;

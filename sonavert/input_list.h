@@ -53,8 +53,11 @@ class InputList : public QObject {
     friend int32_t AddCdTrack(const char*, const char*, const char*, int32_t);
 
     bool Contains(const std::string& path) const;
-    // Appends `path` unless it is a duplicate or too long for an entry; a file
-    // other than a CD track only when its duration can be read.
+    // True unless `path` is a duplicate, too long for an entry, or (when
+    // `probe`) a file whose duration cannot be read.
+    bool Accepts(const std::string& path, bool probe);
+    void Append(const std::string& path);
+    // Appends `path` when it Accepts it.
     bool AddIfMedia(const std::string& path, bool probe);
     void FillRow(int row, const std::string& path);
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,6 +66,7 @@ class InputList : public QObject {
     QWidget* window_;
     QListWidget* list_;
     QTableWidget* table_;
+    QObject* viewport_;  // where files are dropped
     StatusSink status_;
     EnablingRule enabling_;
     int selectedRow_ = -1;

@@ -10,6 +10,7 @@
 #include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QSlider>
 #include <QTableWidget>
@@ -71,9 +72,9 @@ struct PictureSpec {
     uint32_t mask;
 };
 constexpr PictureSpec kPictures[] = {
-    {128, 1030, 32, 32, 32, 10, 2, 0xFFFFFF}, {129, 1014, 32, 32, 32, 10, 2, 0xFFFFFF},
-    {130, 1017, 32, 32, 32, 10, 2, 0xFFFFFF}, {131, 1012, 32, 32, 32, 10, 2, 0xFFFFFF},
-    {132, 1010, 32, 32, 32, 10, 2, 0xFFFFFF}, {145, 1011, 16, 16, -30, 16, 4, 0x0000FF},
+    {128, 1030, 32, 32, 32, 10, 2, 0xFFFFFF},  {129, 1014, 32, 32, 32, 10, 2, 0xFFFFFF},
+    {130, 1017, 32, 32, 32, 10, 2, 0xFFFFFF},  {131, 1012, 32, 32, 32, 10, 2, 0xFFFFFF},
+    {132, 1010, 32, 32, 32, 10, 2, 0xFFFFFF},  {145, 1011, 16, 16, -30, 16, 4, 0x0000FF},
     {146, 1025, 16, 16, -30, 16, 4, 0xFFFFFF}, {148, 1016, 32, 32, 32, 10, 2, 0x0000FF},
 };
 
@@ -88,8 +89,9 @@ constexpr TipSpec kToolTips[] = {
     {1016, "Click to Play the Selected Input Media"},
     {1012, "Click to View the Sonavert Help Page"},
     {1013, "Click to Change the Output Directory where your Files will be converted to"},
-    {1026, "Click to Open an Explorer Window enabling you to view the contents of the OUTPUT "
-           "MEDIA Folder"},
+    {1026,
+     "Click to Open an Explorer Window enabling you to view the contents of the OUTPUT "
+     "MEDIA Folder"},
     {1011, "Click here to Play the Selected Output Media"},
     {1031, "Click here to Resample or change the Pitch for the selected file"},
     {1025, "Click here to Permanently Delete the Selected Output Files"},
@@ -397,6 +399,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A right click on the input table marks its selected rows in the list.
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton &&
+        watched == input_->table()->viewport())
+        input_->SyncSelection();
     // The Delete key acts wherever it is pressed in the program; the key still
     // reaches its own control. A key passed on to parents is seen once.
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;

@@ -33,8 +33,8 @@ void DrawSubmenuArrow(QPainter* p, const QRect& item) {
 
 MenuStyle::MenuStyle(const QFont& font) : font_(font) {}
 
-void MenuStyle::drawControl(ControlElement element, const QStyleOption* option,
-                            QPainter* painter, const QWidget* widget) const {
+void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                            const QWidget* widget) const {
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
     if (element != CE_MenuItem || !item) {
         QProxyStyle::drawControl(element, option, painter, widget);
@@ -61,17 +61,17 @@ void MenuStyle::drawControl(ControlElement element, const QStyleOption* option,
     painter->setFont(font_);
     painter->setPen(item->state & State_Enabled ? Qt::black : QColor(0x80, 0x80, 0x80));
     const QString text = item->text.section('\t', 0, 0);
-    painter->drawText(r.adjusted(kTextLeft, 0, -16, 0), Qt::AlignLeft | Qt::AlignVCenter |
-                                                             Qt::TextShowMnemonic,
-                      text);
+    painter->drawText(r.adjusted(kTextLeft, 0, -16, 0),
+                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, text);
     if (item->menuItemType == QStyleOptionMenuItem::SubMenu) DrawSubmenuArrow(painter, r);
     painter->restore();
 }
 
-QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
-                                  const QSize& size, const QWidget* widget) const {
+QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                                  const QWidget* widget) const {
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-    if (type != CT_MenuItem || !item) return QProxyStyle::sizeFromContents(type, option, size, widget);
+    if (type != CT_MenuItem || !item)
+        return QProxyStyle::sizeFromContents(type, option, size, widget);
     const QFontMetrics metrics(font_);
     if (item->menuItemType == QStyleOptionMenuItem::Separator) return QSize(10, 7);
     // Room for the strip and mark, the text, and the submenu arrow.

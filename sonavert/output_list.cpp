@@ -38,12 +38,12 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
 }  // namespace
 
 OutputList::OutputList(Converter& converter, QWidget* window, QLabel* pattern, QListWidget* list)
-    : c_(converter), window_(window), pattern_(pattern), list_(list) {}
+    : QObject(window), c_(converter), window_(window), pattern_(pattern), list_(list) {}
 
 void OutputList::WritePattern() {
     const int format = std::clamp(c_.settings.formatIndex, 0, 2);
-    pattern_->setText(QString::fromStdString(c_.settings.outputFolder + "*" +
-                                             kMediaExtensions[format]));
+    pattern_->setText(
+        QString::fromStdString(c_.settings.outputFolder + "*" + kMediaExtensions[format]));
 }
 
 void OutputList::Refresh() {
@@ -93,8 +93,7 @@ void OutputList::SelectAll() {
 void OutputList::DeleteSelected() {
     c_.flags.deletingOutputs = true;
     if (!list_->selectedItems().isEmpty() &&
-        !AskYesNo(window_->window(), "CONFIRM FILE DELETE", kDeleteWarning,
-                  QMessageBox::Warning)) {
+        !AskYesNo(window_->window(), "CONFIRM FILE DELETE", kDeleteWarning, QMessageBox::Warning)) {
         c_.flags.deletingOutputs = false;
         return;
     }

@@ -13,8 +13,8 @@ bool TonekitLibrary::Load(const std::string& path, std::string& error) {
         if (reason) error += std::string(":\n\n") + reason;
         return false;
     }
-    const std::string missing = tonekit::util::BindFunctions(
-        api_, [&](const char* name) { return library_.Symbol(name); });
+    const std::string missing =
+        tonekit::util::BindFunctions(api_, [&](const char* name) { return library_.Symbol(name); });
     if (missing.empty()) return true;
     error = "libtonekit.so has no function " + missing;
     library_.Close();

@@ -2,6 +2,7 @@
 
 #include "audio/blade_encoder.h"
 #include "cd/cd_layer.h"
+#include "media/ffmpeg_api.h"
 #include "util/dynamic_library.h"
 
 namespace tonekit {
@@ -14,6 +15,7 @@ void LibraryAttach() {
 void LibraryDetach() {
     cd::ShutdownCdLayer();
     audio::DetachLame();
+    media::ForgetFfmpeg();
 }
 
 }  // namespace tonekit

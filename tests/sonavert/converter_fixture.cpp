@@ -1,9 +1,9 @@
 #include "converter_fixture.h"
 
+#include <sys/stat.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,11 +15,14 @@ using testing_support::RunCommand;
 const std::string& MediaFolder() {
     static testing_support::TempDir folder;
     static bool made = [] {
-        const std::string sine = "ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=";
+        // Without a preloaded fake drive, which is for this process only.
+        const std::string sine =
+            "env -u LD_PRELOAD ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=";
         EXPECT_EQ(RunCommand(sine + "1 -ac 2 -ar 44100 -b:a 128k " + (folder / "one.mp3")), 0);
         EXPECT_EQ(RunCommand(sine + "2 -ac 2 -ar 44100 -c:a pcm_s16le " + (folder / "two.wav")), 0);
         EXPECT_EQ(RunCommand(sine + "1 -ac 2 -ar 44100 -c:a wmav2 " + (folder / "three.wma")), 0);
-        testing_support::WriteFile(folder / "broken.mp3", {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'});
+        testing_support::WriteFile(folder / "broken.mp3",
+                                   {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'});
         return true;
     }();
     (void)made;

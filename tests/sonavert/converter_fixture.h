@@ -3,11 +3,11 @@
 // shell's requests recorded instead of carried out.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QListWidget>
 #include <QTableWidget>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -15,11 +15,11 @@
 
 #include "converter_session.h"
 #include "input_list.h"
-#include "output_list.h"
-#include "ui/dialog_items.h"
 #include "main_window.h"
+#include "output_list.h"
 #include "qt_test_support.h"
 #include "test_support.h"
+#include "ui/dialog_items.h"
 
 namespace sonavert_testing {
 

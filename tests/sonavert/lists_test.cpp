@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QTest>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "converter_fixture.h"
@@ -59,8 +60,8 @@ TEST_F(InputListTest, AddFilesProbesSkipsDuplicatesAndFillsTheTable) {
     // without a probe, and the second one.mp3 is a duplicate.
     EXPECT_EQ(InputPaths(), (std::vector<std::string>{music_ + "one.mp3", music_ + "Track01.cda",
                                                       music_ + "two.wav"}));
-    const std::vector<std::string> row0{"1",   "one", "MP3", "0:01", " --- ",
-                                        QString::fromStdString(music_).toLower().toStdString()};
+    const std::vector<std::string> row0{
+        "1", "one", "MP3", "0:01", " --- ", QString::fromStdString(music_).toLower().toStdString()};
     for (int column = 0; column < 6; ++column) EXPECT_EQ(Cell(0, column), row0[column]);
     EXPECT_EQ(Cell(1, 2), "CDA");
     EXPECT_EQ(Cell(1, 3), "");
@@ -95,6 +96,19 @@ TEST_F(InputListTest, CancelledChoosersChangeNothing) {
     Trigger(40035);
     EXPECT_TRUE(InputPaths().empty());
     EXPECT_FALSE(Item(1010)->isEnabled());
+}
+
+// Run by its own ctest entry with the fake drive preloaded as /dev/sr0.
+TEST_F(InputListTest, AddCdTracksAddsEveryTrackOnceWithoutAProbe) {
+    if (!std::getenv("SONAVERT_FAKE_SR0")) GTEST_SKIP() << "needs the preloaded fake drive";
+    Trigger(40040);
+    Trigger(40040);
+    EXPECT_EQ(InputPaths(),
+              (std::vector<std::string>{"/dev/sr0/Track01.cda", "/dev/sr0/Track02.cda",
+                                        "/dev/sr0/Track03.cda"}));
+    EXPECT_EQ(Cell(2, 1), "Track03");
+    EXPECT_EQ(Cell(2, 3), "");
+    EXPECT_TRUE(Item(1010)->isEnabled());
 }
 
 TEST_F(InputListTest, DroppedFilesAndFoldersAreAddedByTheSameRules) {
@@ -168,8 +182,9 @@ TEST_F(InputListTest, DeleteAllInputMediaNeedsBothConfirmations) {
             .Then(PressButton(QMessageBox::Yes, &second));
         Trigger(40031);
         EXPECT_EQ(first.substr(0, 52), "CONFIRM FILE DELETE|You are about to PERMANENTLY DEL");
-        EXPECT_EQ(second, "CONFIRM FILE DELETE|Please Confirm.             \n\nAre you "
-                          "absolutely Sure?                ");
+        EXPECT_EQ(second,
+                  "CONFIRM FILE DELETE|Please Confirm.             \n\nAre you "
+                  "absolutely Sure?                ");
     }
     EXPECT_FALSE(fs::exists(music_ + "one.mp3"));
     EXPECT_FALSE(fs::exists(music_ + "two.wav"));

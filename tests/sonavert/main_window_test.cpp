@@ -35,11 +35,16 @@ using MainWindowTest = ConverterWindow;
 TEST_F(MainWindowTest, ShowsEveryControlNamedAndInItsStartingState) {
     EXPECT_EQ(window().windowTitle(), "Sonavert 1.0");
     const std::pair<int, const char*> texts[] = {
-        {1029, "INPUT MEDIA"}, {1014, "Add"},     {1017, "Remove"}, {1030, "Search"},
-        {1010, "Convert"},     {1016, "Play"},    {1012, "Help"},   {1028, "    OUTPUT MEDIA    "},
-        {1013, "..."},         {1027, "Convert To :"}, {1043, "1.00"}, {1042, "RESET"},
-        {1011, "Play  "},      {1031, "Resample"}, {1015, "Select All"}, {1025, "Delete "},
-        {1033, "Rename"},      {1026, "Goto"},    {1020, " Idle"},
+        {1029, "INPUT MEDIA"}, {1014, "Add"},
+        {1017, "Remove"},      {1030, "Search"},
+        {1010, "Convert"},     {1016, "Play"},
+        {1012, "Help"},        {1028, "    OUTPUT MEDIA    "},
+        {1013, "..."},         {1027, "Convert To :"},
+        {1043, "1.00"},        {1042, "RESET"},
+        {1011, "Play  "},      {1031, "Resample"},
+        {1015, "Select All"},  {1025, "Delete "},
+        {1033, "Rename"},      {1026, "Goto"},
+        {1020, " Idle"},
     };
     for (const auto& [id, text] : texts) {
         ASSERT_NE(Item(id), nullptr) << id;
@@ -52,7 +57,7 @@ TEST_F(MainWindowTest, ShowsEveryControlNamedAndInItsStartingState) {
 
     auto* table = window().inputs().table();
     EXPECT_EQ(table->geometry(), QRect(16, 101, 500, 128));
-    const std::pair<const char*, int> columns[] = {{"#", 40},     {"Title", 180}, {"Type", 50},
+    const std::pair<const char*, int> columns[] = {{"#", 40},      {"Title", 180}, {"Type", 50},
                                                    {"Length", 60}, {"Status", 55}, {"Path", 90}};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(table->horizontalHeaderItem(i)->text(), columns[i].first);
@@ -85,12 +90,23 @@ TEST_F(MainWindowTest, ShowsEveryControlNamedAndInItsStartingState) {
 
 TEST_F(MainWindowTest, MenuHoldsEveryCommandWithItsId) {
     const std::pair<int, const char*> commands[] = {
-        {1014, "Add Media Files"},  {40035, "Add Folder"},   {1013, "Set Ouput Folder"},
-        {40031, "Delete All Input Media"}, {40003, "Exit"}, {1010, "Convert All Files"},
-        {1017, "Remove Selected from Input List"}, {40036, "Clear Input List"},
-        {500, "192 kBps"}, {503, "32 kBps"}, {1800, "1024"}, {1806, "65536"},
-        {1030, "Search For Audio Files"}, {40033, "Download More Software"},
-        {1012, "User Guide"}, {40007, "About Author"}, {450, "Enable Bubble Help"},
+        {1014, "Add Media Files"},
+        {40035, "Add Folder"},
+        {1013, "Set Ouput Folder"},
+        {40031, "Delete All Input Media"},
+        {40003, "Exit"},
+        {1010, "Convert All Files"},
+        {1017, "Remove Selected from Input List"},
+        {40036, "Clear Input List"},
+        {500, "192 kBps"},
+        {503, "32 kBps"},
+        {1800, "1024"},
+        {1806, "65536"},
+        {1030, "Search For Audio Files"},
+        {40033, "Download More Software"},
+        {1012, "User Guide"},
+        {40007, "About Author"},
+        {450, "Enable Bubble Help"},
         {40040, "Add CD Tracks"},
     };
     for (const auto& [id, text] : commands) {
@@ -116,9 +132,9 @@ TEST_F(MainWindowTest, FirstStartWritesTheDefaultRecord) {
 }
 
 TEST_F(MainWindowTest, MenuSettingsMoveTheirMarkAndAreSavedAtExit) {
-    Trigger(502);  // 64 kBps
+    Trigger(502);   // 64 kBps
     Trigger(1802);  // 4096 bytes
-    Trigger(450);  // bubble help off
+    Trigger(450);   // bubble help off
     EXPECT_TRUE(window().Action(502)->isChecked());
     EXPECT_FALSE(window().Action(501)->isChecked());
     EXPECT_TRUE(window().Action(1802)->isChecked());

@@ -1,6 +1,6 @@
 // Starting the converter: a library that cannot be bound, and no display.
-#include <QMessageBox>
 #include <gtest/gtest.h>
+#include <QMessageBox>
 
 #include <cstdio>
 
@@ -26,7 +26,8 @@ std::string StartWith(const std::string& library) {
 }
 
 TEST(Startup, AMissingExportOrLibraryIsNamedAndNothingStarts) {
-    EXPECT_EQ(StartWith(STUB_TONEKIT_SO), "ERROR|libtonekit.so has no function CreateDesktopShortcut");
+    EXPECT_EQ(StartWith(STUB_TONEKIT_SO),
+              "ERROR|libtonekit.so has no function CreateDesktopShortcut");
     EXPECT_EQ(StartWith("/nonexistent/libtonekit.so").rfind("ERROR|Cannot load libtonekit.so", 0),
               0u);
 }

@@ -1,7 +1,7 @@
 // main() of the window tests: Qt's offscreen platform and SDL's silent
 // driver, one QApplication for the whole program.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 #include <cstdlib>
 

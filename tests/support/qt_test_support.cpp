@@ -1,5 +1,6 @@
 #include "qt_test_support.h"
 
+#include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
@@ -7,7 +8,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 namespace testing_support {
 

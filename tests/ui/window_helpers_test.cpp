@@ -1,5 +1,6 @@
 // The window helpers on real widgets, their choosers answered through Qt's
 // own file dialog.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -10,7 +11,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -124,7 +124,11 @@ TEST(ItemHelpers, ListComboTextAndEnabling) {
     EXPECT_EQ(left, QStringList({"1", "3", "4", "6"}));
 
     auto* combo = AddItem<QComboBox>(&dialog, 1023);
-    EXPECT_EQ(AddComboStrings(&dialog, 1023, "8\0" "16\0", 1, 100, 1), 1);
+    EXPECT_EQ(AddComboStrings(&dialog, 1023,
+                              "8\0"
+                              "16\0",
+                              1, 100, 1),
+              1);
     EXPECT_EQ(combo->count(), 2);
     EXPECT_EQ(combo->currentText(), "16");
     EXPECT_EQ(AddComboStrings(&dialog, 1023, "\0", 1, 100, 5), -1);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "tonekit.h"
@@ -43,7 +44,10 @@ const SdlApi* Sdl() {
         SdlApi api;
     };
     static const SdlApi* api = []() -> const SdlApi* {
-        static auto* binding = new Binding;  // kept for the process, bound or not
+        // Kept for the process, bound or not: built in static storage and never
+        // destroyed, so unloading tonekit neither unloads SDL nor leaves a leak.
+        alignas(Binding) static unsigned char storage[sizeof(Binding)];
+        static auto* binding = new (storage) Binding;
         if (!binding->library.Open({"libSDL2-2.0.so.0"})) return nullptr;
         const auto lookup = [](const char* name) { return binding->library.Symbol(name); };
         return util::BindFunctions(binding->api, lookup).empty() ? &binding->api : nullptr;

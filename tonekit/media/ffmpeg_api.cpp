@@ -43,12 +43,15 @@ struct Binding {
 
 std::mutex g_lock;
 std::vector<std::string> g_names = DefaultLibraries();
-Binding* g_binding = nullptr;  // bound on first use and kept for the process
+Binding* g_binding = nullptr;  // bound on first use, kept until tonekit unloads
 // Bindings replaced by the test seam stay loaded: FFmpeg keeps state of its
 // own that unloading would strand.
-std::vector<Binding*>& Replaced() {
-    static auto* replaced = new std::vector<Binding*>;  // never destroyed: always reachable
-    return *replaced;
+std::vector<Binding*>* g_replaced = nullptr;
+
+// Frees a binding but leaves its libraries loaded.
+void Forget(Binding* binding) {
+    for (auto& library : binding->libraries) library.Release();
+    delete binding;
 }
 bool g_reported = false;
 
@@ -69,13 +72,26 @@ const FfmpegApi* Ffmpeg() {
     return nullptr;
 }
 
+void ForgetFfmpeg() {
+    std::lock_guard guard(g_lock);
+    if (g_binding) Forget(g_binding);
+    g_binding = nullptr;
+    if (g_replaced)
+        for (Binding* binding : *g_replaced) Forget(binding);
+    delete g_replaced;
+    g_replaced = nullptr;
+}
+
 bool MediaAvailable() {
     return Ffmpeg() != nullptr;
 }
 
 void UseFfmpegLibraries(const std::vector<std::string>& names) {
     std::lock_guard guard(g_lock);
-    if (g_binding) Replaced().push_back(g_binding);
+    if (g_binding) {
+        if (!g_replaced) g_replaced = new std::vector<Binding*>;
+        g_replaced->push_back(g_binding);
+    }
     g_binding = nullptr;
     g_names = names.empty() ? DefaultLibraries() : names;
     g_reported = false;

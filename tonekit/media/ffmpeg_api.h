@@ -51,6 +51,10 @@ struct FfmpegApi {
 // once per process.
 const FfmpegApi* Ffmpeg();
 
+// At unload: frees the binding and leaves FFmpeg loaded, as its own state
+// outlives us.
+void ForgetFfmpeg();
+
 // The URL under which FFmpeg opens the file `path` through its file protocol
 // only: "file:" and the absolute path. Empty when no absolute path can be made.
 std::string FileUrl(const char* path);

@@ -45,22 +45,22 @@ void ApplyAlignment(QAbstractButton* button, int32_t align) {
 // The raster operations R2_BLACK (1) to R2_WHITE (16) in Qt's terms.
 QPainter::CompositionMode RasterOperation(int32_t code) {
     static constexpr std::array<QPainter::CompositionMode, 16> kModes{
-        QPainter::RasterOp_ClearDestination,          // 1 black
+        QPainter::RasterOp_ClearDestination,            // 1 black
         QPainter::RasterOp_NotSourceAndNotDestination,  // 2 not (pen or dest)
-        QPainter::RasterOp_NotSourceAndDestination,   // 3 not pen and dest
-        QPainter::RasterOp_NotSource,                 // 4 not pen
-        QPainter::RasterOp_SourceAndNotDestination,   // 5 pen and not dest
-        QPainter::RasterOp_NotDestination,            // 6 not dest
-        QPainter::RasterOp_SourceXorDestination,      // 7 xor
-        QPainter::RasterOp_NotSourceOrNotDestination,  // 8 not (pen and dest)
-        QPainter::RasterOp_SourceAndDestination,      // 9 and
-        QPainter::RasterOp_NotSourceXorDestination,   // 10 not xor
-        QPainter::CompositionMode_Destination,        // 11 no change
-        QPainter::RasterOp_NotSourceOrDestination,    // 12 not pen or dest
-        QPainter::CompositionMode_Source,             // 13 copy
-        QPainter::RasterOp_SourceOrNotDestination,    // 14 pen or not dest
-        QPainter::RasterOp_SourceOrDestination,       // 15 or
-        QPainter::RasterOp_SetDestination,            // 16 white
+        QPainter::RasterOp_NotSourceAndDestination,     // 3 not pen and dest
+        QPainter::RasterOp_NotSource,                   // 4 not pen
+        QPainter::RasterOp_SourceAndNotDestination,     // 5 pen and not dest
+        QPainter::RasterOp_NotDestination,              // 6 not dest
+        QPainter::RasterOp_SourceXorDestination,        // 7 xor
+        QPainter::RasterOp_NotSourceOrNotDestination,   // 8 not (pen and dest)
+        QPainter::RasterOp_SourceAndDestination,        // 9 and
+        QPainter::RasterOp_NotSourceXorDestination,     // 10 not xor
+        QPainter::CompositionMode_Destination,          // 11 no change
+        QPainter::RasterOp_NotSourceOrDestination,      // 12 not pen or dest
+        QPainter::CompositionMode_Source,               // 13 copy
+        QPainter::RasterOp_SourceOrNotDestination,      // 14 pen or not dest
+        QPainter::RasterOp_SourceOrDestination,         // 15 or
+        QPainter::RasterOp_SetDestination,              // 16 white
     };
     return code >= 1 && code <= 16 ? kModes[code - 1] : QPainter::CompositionMode_Source;
 }
@@ -123,8 +123,8 @@ extern "C" TkBitmap LoadResourceJpeg(TkInstance instance, TkWindow window, int32
     const int dpiY = screen ? screen->logicalDpiY() : 96;
     const QSize size(PixelsAt(image.width(), DotsPerInch(image.dotsPerMeterX()), dpiX),
                      PixelsAt(image.height(), DotsPerInch(image.dotsPerMeterY()), dpiY));
-    return new QPixmap(QPixmap::fromImage(
-        image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    return new QPixmap(
+        QPixmap::fromImage(image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
 }
 
 extern "C" void DrawSolidRectangle(TkDrawContext dc, int32_t left, int32_t top, int32_t right,

@@ -23,6 +23,8 @@ class DynamicLibrary {
     // Loads the first candidate that loads; false when none does.
     bool Open(const std::vector<std::string>& candidates);
     void Close();
+    // Forgets the library without unloading it: it stays for the process.
+    void Release() { handle_ = nullptr; }
     bool IsOpen() const { return handle_ != nullptr; }
     void* Symbol(const char* name) const;
 

@@ -135,9 +135,9 @@ int main(int argc, char** argv) {
         Drawing draw;
     };
     const Entry entries[] = {
-        {128, 32, white, Magnifier}, {129, 32, white, Plus},        {130, 32, white, Minus},
-        {131, 32, white, Question},  {132, 32, white, Arrows},      {145, 16, red, PlayTriangle},
-        {146, 16, white, Cross},     {148, 32, red, PlayTriangle},  {105, 64, white, Emblem},
+        {128, 32, white, Magnifier}, {129, 32, white, Plus},       {130, 32, white, Minus},
+        {131, 32, white, Question},  {132, 32, white, Arrows},     {145, 16, red, PlayTriangle},
+        {146, 16, white, Cross},     {148, 32, red, PlayTriangle}, {105, 64, white, Emblem},
         {151, 128, white, Emblem},
     };
     for (const auto& e : entries)
