@@ -43,7 +43,7 @@ void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, 
     painter->save();
     const QRect r = item->rect;
     painter->fillRect(r, Qt::white);
-    painter->fillRect(QRect(0, r.top(), 5, r.height()), ColourFromBgr(kTint));
+    painter->fillRect(QRect(r.left(), r.top(), 5, r.height()), ColourFromBgr(kTint));
     if (item->menuItemType == QStyleOptionMenuItem::Separator) {
         painter->setPen(QColor(0xC0, 0xC0, 0xC0));
         painter->drawLine(r.left() + kTextLeft, r.center().y(), r.right() - 4, r.center().y());
@@ -81,8 +81,7 @@ QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
 
 int MenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
                            const QWidget* widget) const {
-    if (metric == PM_MenuPanelWidth || metric == PM_MenuHMargin || metric == PM_MenuVMargin)
-        return 0;
+    if (metric == PM_MenuHMargin || metric == PM_MenuVMargin) return 0;
     return QProxyStyle::pixelMetric(metric, option, widget);
 }
 
