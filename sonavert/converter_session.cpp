@@ -5,7 +5,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
+#include "conversion_queue.h"
 #include "main_window.h"
 #include "message_pump.h"
 #include "playback.h"
@@ -56,8 +58,12 @@ bool ConverterSession::Start() {
         return false;
     }
     ResetQuit();
-    const ProgramPaths paths = options_.paths.value_or(FindProgramPaths(
+    ProgramPaths paths = options_.paths.value_or(FindProgramPaths(
         tonekit::util::ProgramFolder(), [](const char* name) { return std::getenv(name); }));
+    std::error_code ignored;
+    std::filesystem::create_directories(FolderOf(paths.scratchFile), ignored);
+    scratch_ = ClaimScratchFile(paths.scratchFile);
+    paths.scratchFile = scratch_.path;
     converter_ = std::make_unique<Converter>(library_.api(), paths, options_.shell);
     converter_->helpPage = paths.programFolder + "sonavert-help.html";
     const Tonekit& tk = library_.api();
@@ -93,7 +99,7 @@ void ConverterSession::Shutdown() {
     background_.reset();
     workBuffer_.clear();
     workBuffer_.shrink_to_fit();
-    tonekit::util::RemoveRegularFile(converter_->paths.scratchFile.c_str());
+    ReleaseScratchFile(scratch_);
     converter_.reset();
     library_.Unload();
 }

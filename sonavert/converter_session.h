@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion_queue.h"
 #include "converter.h"
 #include "tonekit_binding.h"
 
@@ -47,6 +48,7 @@ class ConverterSession {
     std::unique_ptr<QPixmap> background_;
     std::unique_ptr<MainWindow> window_;
     WaveOutHandle device_ = nullptr;
+    ScratchClaim scratch_;
     bool started_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QSlider>
@@ -18,6 +19,7 @@
 #include <QToolButton>
 
 #include "about_box.h"
+#include "conversion_queue.h"
 #include "dialog_style.h"
 #include "input_list.h"
 #include "menu_style.h"
@@ -123,7 +125,51 @@ void Paint(QWidget* widget, uint32_t background, uint32_t text) {
     widget->setPalette(palette);
 }
 
+// The controls a conversion run disables (the Convert button stays, as Stop).
+constexpr int kIdleOnlyControls[] = {1011, 1012, 1013, 1014, 1017, 1015, 1025, 1026,
+                                     1023, 1030, 1031, 1016, 1042, 1033, 1000, 1008};
+
 }  // namespace
+
+// The main window as the conversion run sees it.
+class QueueWindow : public QueueView {
+  public:
+    explicit QueueWindow(MainWindow& w) : w_(w) {}
+    int InputCount() override { return static_cast<int>(w_.input_->Paths().size()); }
+    std::string InputPath(int row) override { return w_.input_->Paths().at(row); }
+    std::string InputTitle(int row) override {
+        auto* cell = w_.input_->table()->item(row, 1);
+        return cell ? cell->text().toStdString() : std::string();
+    }
+    void SetRowStatus(int row, const char* status) override {
+        if (auto* cell = w_.input_->table()->item(row, 4)) cell->setText(status);
+    }
+    void SelectRow(int row) override {
+        auto* table = w_.input_->table();
+        table->clearSelection();
+        if (row < 0 || row >= table->rowCount()) return;
+        table->selectRow(row);
+        table->scrollToItem(table->item(row, 0));
+    }
+    void SetStatus(const std::string& text) override { w_.SetStatusText(text); }
+    void SetProgress(int percent) override {
+        FindItem<QProgressBar>(w_.dialog_, 1007)->setValue(std::clamp(percent, 0, 100));
+    }
+    void RefreshOutputs() override { w_.output_->Refresh(); }
+    void ShowRunning(bool running) override {
+        for (int id : kIdleOnlyControls) FindItem(w_.dialog_, id)->setEnabled(!running);
+        w_.input_->table()->setEnabled(!running);
+        FindItem<QToolButton>(w_.dialog_, 1010)->setText(running ? "Stop" : "Convert");
+        if (running) w_.input_->Rebuild(false);
+    }
+    void Warn(const char* title, const char* text) override {
+        QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
+        box.exec();
+    }
+
+  private:
+    MainWindow& w_;
+};
 
 MainWindow::MainWindow(Converter& converter)
     : c_(converter), dialog_(new QWidget(this)), toolTips_(new ToolTips(this)) {
@@ -138,6 +184,8 @@ MainWindow::MainWindow(Converter& converter)
     SetPictures();
     ConnectCommands();
     AddToolTips();
+    queueWindow_ = std::make_unique<QueueWindow>(*this);
+    queue_ = std::make_unique<ConversionQueue>(c_, *queueWindow_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     qApp->installEventFilter(this);
 }
@@ -303,6 +351,14 @@ void MainWindow::Command(int id) {
     ApplyMenuSetting(id);
     if (c_.flags.running && id != 1010) return;
     switch (id) {
+        case 1010:
+            if (c_.flags.running) {
+                FindItem<QToolButton>(dialog_, 1010)->setText("Convert");
+                queue_->RequestStop();
+            } else if (!c_.flags.previewing) {
+                queue_->ConvertAll();
+            }
+            break;
         case 1014:
             input_->AddFiles();
             break;

@@ -15,7 +15,9 @@ class QMenu;
 
 namespace sonavert {
 
+class ConversionQueue;
 class InputList;
+class QueueWindow;
 class OutputList;
 class MenuStyle;
 class ToolTips;
@@ -36,6 +38,7 @@ class MainWindow : public QMainWindow {
     QAction* Action(int id) const;
     InputList& inputs() { return *input_; }
     OutputList& outputs() { return *output_; }
+    ConversionQueue& queue() { return *queue_; }
     QWidget* dialog() const { return dialog_; }
 
   protected:
@@ -44,6 +47,7 @@ class MainWindow : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    friend class QueueWindow;
     void BuildControls();
     void BuildMenu();
     void AddToolTips();
@@ -59,6 +63,8 @@ class MainWindow : public QMainWindow {
     ToolTips* toolTips_;
     InputList* input_;
     OutputList* output_;
+    std::unique_ptr<QueueWindow> queueWindow_;
+    std::unique_ptr<ConversionQueue> queue_;
     std::map<int, QAction*> actions_;
     std::string lastStatus_;
     bool deletePending_ = false;

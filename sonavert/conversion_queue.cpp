@@ -1,0 +1,191 @@
+#include "conversion_queue.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "message_pump.h"
+#include "util/regular_file.h"
+
+namespace sonavert {
+namespace {
+
+constexpr int kMp3 = 0, kWma = 1, kWav = 2, kCdTrack = 3;
+constexpr int kRipAttempts = 9;
+constexpr int32_t kRippedEnough = 1024;  // bytes a rip must reach to count
+constexpr int32_t kWavHeaderBytes = 44;
+
+constexpr char kScsiFailure[] =
+    "Cannot Read From The CD Drive\n\nYour CD Drive may be incompatible\n\nCheck that your user "
+    "may read the CD drive (group cdrom)\n\nAlso, try updating your system from "
+    "https://www.debian.org/";
+
+// The run that the library's progress callback reports to.
+ConversionQueue* g_running = nullptr;
+QueueView* g_view = nullptr;
+Converter* g_converter = nullptr;
+
+int32_t ConversionProgress(int32_t percent) {
+    PumpMessages();
+    if (g_view) g_view->SetProgress(percent);
+    return g_converter && g_converter->flags.stopRequested ? -1 : 0;
+}
+
+void NoSampleHook(void*) {}
+
+void Remove(const std::string& path) {
+    tonekit::util::RemoveRegularFile(path.c_str());
+}
+
+// Where an output is written until it is complete: a hidden name beside it.
+std::string TemporaryFor(const std::string& output) {
+    return FolderOf(output) + "." + NameOf(output) + ".sonavert-part";
+}
+
+}  // namespace
+
+ConversionQueue::ConversionQueue(Converter& converter, QueueView& view)
+    : c_(converter), view_(view) {}
+
+void ConversionQueue::RequestStop() {
+    if (c_.flags.running) c_.flags.stopRequested = true;
+}
+
+void ConversionQueue::ConvertAll() {
+    if (c_.flags.running) return;
+    c_.flags.running = true;
+    c_.flags.stopRequested = false;
+    g_running = this;
+    g_view = &view_;
+    g_converter = &c_;
+    view_.ShowRunning(true);
+    c_.tk.CloseWMA(0);  // reader slot 0 is shared with the preview
+    for (int row = 0; row < view_.InputCount(); ++row) {
+        if (c_.flags.stopRequested) break;
+        view_.SelectRow(row);
+        view_.SetRowStatus(row, "wait...");
+        const Outcome outcome = ConvertOne(row);
+        Remove(c_.paths.scratchFile);
+        if (outcome == Outcome::StoppedBeforeEncode) break;  // the row keeps "wait..."
+        if (outcome == Outcome::Skipped) continue;
+        view_.SetRowStatus(row, outcome == Outcome::Done      ? "done."
+                                : outcome == Outcome::Stopped ? "stopped."
+                                                              : "failed.");
+        if (outcome != Outcome::Failed) view_.RefreshOutputs();
+        if (outcome == Outcome::Stopped) break;
+    }
+    view_.SelectRow(-1);
+    c_.flags.running = false;
+    g_running = nullptr;
+    view_.ShowRunning(false);
+    view_.SetProgress(0);
+    view_.SetStatus(" Idle");
+}
+
+ConversionQueue::Outcome ConversionQueue::ConvertOne(int row) {
+    const std::string path = view_.InputPath(row);
+    const std::string title = view_.InputTitle(row);
+    const int type = MediaTypeOf(path);
+    if (type != kCdTrack && ProbeDurationText(c_.tk, path).empty()) return Outcome::Skipped;
+    const int format = std::clamp(c_.settings.formatIndex, 0, 2);
+    const std::string output = c_.settings.outputFolder +
+                               NameOf(path).substr(0, NameOf(path).size() - 4) +
+                               kMediaExtensions[format];
+    Remove(c_.paths.scratchFile);
+
+    const bool decoded = Decode(type, path, title);
+    if (c_.flags.stopRequested) return Outcome::StoppedBeforeEncode;
+    // A decode that failed, or left no audio, gives nothing to encode.
+    if (!decoded || c_.tk.FileSize(c_.paths.scratchFile.c_str()) <= kWavHeaderBytes)
+        return Outcome::Failed;
+
+    // The output is written under a temporary name and takes its own name
+    // only when complete, so a failed encode never costs an existing file.
+    const std::string temporary = TemporaryFor(output);
+    Remove(temporary);
+    const bool encoded = Encode(format, temporary, title);
+    const bool stopped = c_.flags.stopRequested;
+    const bool replacesInput = tonekit::util::SameFile(path.c_str(), output.c_str());
+    if (!encoded || (stopped && replacesInput) ||
+        std::rename(temporary.c_str(), output.c_str()) != 0) {
+        Remove(temporary);
+        return stopped ? Outcome::Stopped : Outcome::Failed;
+    }
+    return stopped ? Outcome::Stopped : Outcome::Done;
+}
+
+bool ConversionQueue::Decode(int type, const std::string& path, const std::string& title) {
+    const char* scratch = c_.paths.scratchFile.c_str();
+    bool decoded = false;
+    if (type == kMp3 || type == kWma) {
+        view_.SetStatus(" Preparing to Convert ... " + title);
+        decoded = c_.tk.WMA2WAV(path.c_str(), scratch, ConversionProgress) == 0;
+    } else if (type == kWav) {
+        view_.SetStatus(" Preparing to Convert ... " + title);
+        decoded = c_.tk.ResampleWAV(path.c_str(), scratch, 44100, 16, 2, 0, ConversionProgress,
+                                    NoSampleHook, 1) != nullptr;
+    } else if (type == kCdTrack) {
+        view_.SetStatus(" Ripping CD Audio ... " + title);
+        decoded = RipCdTrack(path);
+    }
+    view_.SetProgress(0);
+    return decoded;
+}
+
+bool ConversionQueue::RipCdTrack(const std::string& track) {
+    const char* scratch = c_.paths.scratchFile.c_str();
+    for (int attempt = 0; attempt < kRipAttempts; ++attempt) {
+        c_.tk.CDtoWAV(track.c_str(), scratch, attempt, ConversionProgress);
+        if (c_.tk.FileSize(scratch) >= kRippedEnough) return true;
+        if (c_.flags.stopRequested) return false;
+    }
+    view_.Warn("SCSI FAILURE", kScsiFailure);
+    return false;
+}
+
+bool ConversionQueue::Encode(int format, const std::string& temporary, const std::string& title) {
+    const char* scratch = c_.paths.scratchFile.c_str();
+    bool encoded = false;
+    // The bitrate is read now, so a change from the menu applies from here on.
+    const int32_t bitrate = c_.settings.bitrate;
+    if (format == kWav) {
+        view_.SetStatus(" Encoding to WAV ... " + title);
+        encoded = c_.tk.ResampleWAV(scratch, temporary.c_str(), 44100, 16, 2, 0, ConversionProgress,
+                                    NoSampleHook, 1) != nullptr;
+    } else if (format == kMp3) {
+        view_.SetStatus(" Encoding to MP3 ..." + title);
+        encoded =
+            c_.tk.WAV2MP3(scratch, temporary.c_str(), bitrate, 44100, ConversionProgress) == 0;
+    } else {
+        view_.SetStatus(" Encoding to WMA ..." + title);
+        encoded = c_.tk.WAV2WMA(scratch, temporary.c_str(), bitrate, ConversionProgress) == 0;
+    }
+    view_.SetProgress(0);
+    return encoded;
+}
+
+ScratchClaim ClaimScratchFile(const std::string& preferred) {
+    const std::string stem = preferred.substr(0, preferred.size() - 4);  // without ".wav"
+    for (int n = 0; n < 100; ++n) {
+        const std::string candidate = n == 0 ? preferred : stem + "-" + std::to_string(n) + ".wav";
+        const int lock = open((candidate + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (lock < 0) break;  // a folder without locks: the preferred name
+        if (flock(lock, LOCK_EX | LOCK_NB) == 0) return {candidate, lock};
+        close(lock);
+    }
+    return {preferred, -1};
+}
+
+void ReleaseScratchFile(ScratchClaim& claim) {
+    Remove(claim.path);
+    if (claim.lock >= 0) {
+        Remove(claim.path + ".lock");
+        close(claim.lock);
+    }
+    claim.lock = -1;
+}
+
+}  // namespace sonavert

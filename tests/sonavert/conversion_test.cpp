@@ -1,0 +1,172 @@
+// Conversion runs through the window, on real codecs; outputs judged by
+// ffprobe.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QTimer>
+
+#include <filesystem>
+
+#include "conversion_queue.h"
+#include "converter_fixture.h"
+
+namespace sonavert_testing {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::ReadFile;
+
+std::string Format(const std::string& path) {
+    std::string out;
+    testing_support::RunCommand(
+        "ffprobe -v error -show_entries stream=codec_name,sample_rate,channels -of csv=p=0 '" +
+            path + "'",
+        &out);
+    return out;
+}
+
+class ConversionTest : public ConverterWindow {
+  protected:
+    void SetUp() override {
+        ConverterWindow::SetUp();
+        in_ = home_ + "in/";
+        fs::create_directories(in_);
+    }
+
+    void AddInputs(const std::vector<std::string>& paths) {
+        for (const auto& path : paths)
+            window().inputs().list()->addItem(QString::fromStdString(path));
+        window().inputs().Rebuild(false);
+        Item(1010)->setEnabled(true);  // as adding through the window does
+    }
+
+    void ConvertTo(int format) {
+        Item<QComboBox>(1023)->setCurrentIndex(format);
+        window().Command(1010);
+    }
+
+    // Presses Stop once the status line starts with `prefix`.
+    void StopWhenStatus(const std::string& prefix) {
+        auto* timer = new QTimer(&window());
+        QObject::connect(timer, &QTimer::timeout, [this, prefix, timer] {
+            if (Status().rfind(prefix, 0) != 0 || !converter().flags.running) return;
+            Click(1010);
+            timer->stop();
+        });
+        timer->start(0);
+    }
+
+    std::vector<std::string> RowStates() {
+        std::vector<std::string> states;
+        for (int row = 0; row < window().inputs().table()->rowCount(); ++row)
+            states.push_back(Cell(row, 4));
+        return states;
+    }
+
+    std::string in_;
+};
+
+TEST_F(ConversionTest, EveryRouteEndsInTheChosenFormat) {
+    CopyMedia("one.mp3", in_ + "Live.Set.MP3");
+    CopyMedia("three.wma", in_ + "three.wma");
+    CopyMedia("broken.mp3", in_ + "broken.mp3");
+    ASSERT_EQ(testing_support::RunCommand("sox -n -r 22050 -b 8 -c 1 '" + in_ +
+                                          "low.wav' synth 1 sine 300"),
+              0);
+    AddInputs({in_ + "Live.Set.MP3", in_ + "three.wma", in_ + "broken.mp3", in_ + "low.wav"});
+    const std::pair<int, const char*> formats[] = {
+        {0, "mp3,44100,2\n"}, {1, "wmav2,44100,2\n"}, {2, "pcm_s16le,44100,2\n"}};
+    for (const auto& [format, expected] : formats) {
+        ConvertTo(format);
+        EXPECT_EQ(RowStates(), (std::vector<std::string>{"done.", "done.", "wait...", "done."}));
+        const char* extension = sonavert::kMediaExtensions[format];
+        for (const char* name : {"Live.Set", "three", "low"})
+            EXPECT_EQ(Format(program_ + name + extension), expected) << name << extension;
+        EXPECT_FALSE(fs::exists(program_ + std::string("broken") + extension));
+    }
+    EXPECT_EQ(Status(), " Idle");
+    EXPECT_EQ(Item<QAbstractButton>(1010)->text(), "Convert");
+    EXPECT_TRUE(Item(1014)->isEnabled());
+    EXPECT_FALSE(fs::exists(converter().paths.scratchFile));
+    // Nothing but the outputs is left in the output folder.
+    EXPECT_EQ(OutputNames(), (std::vector<std::string>{"Live.Set.wav", "low.wav", "three.wav"}));
+}
+
+TEST_F(ConversionTest, InPlaceWavIsReplacedOnlyByACompleteEncode) {
+    const std::string song = program_ + "song.wav";
+    ASSERT_EQ(
+        testing_support::RunCommand("sox -n -r 22050 -b 16 -c 1 '" + song + "' synth 30 sine 300"),
+        0);
+    const auto original = ReadFile(song);
+    AddInputs({song});
+    StopWhenStatus(" Encoding to WAV");
+    ConvertTo(2);
+    EXPECT_EQ(RowStates(), std::vector<std::string>{"stopped."});
+    EXPECT_EQ(ReadFile(song), original);
+
+    ConvertTo(2);
+    EXPECT_EQ(RowStates(), std::vector<std::string>{"done."});
+    EXPECT_EQ(Format(song), "pcm_s16le,44100,2\n");
+}
+
+TEST_F(ConversionTest, StopDuringADecodeLeavesItsRowWaitingAndWritesNothing) {
+    CopyMedia("one.mp3", in_ + "first.mp3");
+    ASSERT_EQ(testing_support::RunCommand("sox -n -r 44100 -b 16 -c 2 '" + in_ +
+                                          "second.wav' synth 30 sine 300"),
+              0);
+    CopyMedia("one.mp3", in_ + "third.mp3");
+    AddInputs({in_ + "first.mp3", in_ + "second.wav", in_ + "third.mp3"});
+    StopWhenStatus(" Preparing to Convert ... second");
+    ConvertTo(0);
+    EXPECT_EQ(RowStates(), (std::vector<std::string>{"done.", "wait...", " --- "}));
+    EXPECT_EQ(OutputNames(), std::vector<std::string>{"first.mp3"});
+    EXPECT_EQ(Item<QAbstractButton>(1010)->text(), "Convert");
+    EXPECT_EQ(Status(), " Idle");
+}
+
+TEST_F(ConversionTest, StopDuringAnEncodeKeepsTheShorterFileAsStopped) {
+    ASSERT_EQ(testing_support::RunCommand("sox -n -r 44100 -b 16 -c 2 '" + in_ +
+                                          "long.wav' synth 60 sine 300"),
+              0);
+    CopyMedia("one.mp3", in_ + "after.mp3");
+    AddInputs({in_ + "long.wav", in_ + "after.mp3"});
+    StopWhenStatus(" Encoding to MP3");
+    ConvertTo(0);
+    EXPECT_EQ(RowStates(), (std::vector<std::string>{"stopped.", " --- "}));
+    EXPECT_EQ(Format(program_ + "long.mp3"), "mp3,44100,2\n");
+}
+
+TEST_F(ConversionTest, AnInputWithoutAudioFailsAndIsNotEncoded) {
+    testing_support::WriteFile(in_ + "empty.wav", testing_support::SimpleWav(44100, 16, 2, {}));
+    CopyMedia("one.mp3", in_ + "next.mp3");
+    AddInputs({in_ + "empty.wav", in_ + "next.mp3"});
+    ConvertTo(0);
+    EXPECT_EQ(RowStates(), (std::vector<std::string>{"failed.", "done."}));
+    EXPECT_EQ(OutputNames(), std::vector<std::string>{"next.mp3"});
+}
+
+TEST_F(ConversionTest, AnEmptyListRunsAtOnce) {
+    Trigger(1010);
+    EXPECT_EQ(Item<QAbstractButton>(1010)->text(), "Convert");
+    EXPECT_EQ(Status(), " Idle");
+    EXPECT_FALSE(converter().flags.running);
+}
+
+TEST(ScratchFile, TwoConvertersNeverShareOne) {
+    testing_support::TempDir dir;
+    auto first = sonavert::ClaimScratchFile(dir / "temp.wav");
+    auto second = sonavert::ClaimScratchFile(dir / "temp.wav");
+    EXPECT_EQ(first.path, dir / "temp.wav");
+    EXPECT_EQ(second.path, dir / "temp-1.wav");
+    testing_support::WriteFile(second.path, {1});
+    sonavert::ReleaseScratchFile(second);
+    EXPECT_FALSE(fs::exists(dir / "temp-1.wav"));
+    sonavert::ReleaseScratchFile(first);
+    auto again = sonavert::ClaimScratchFile(dir / "temp.wav");
+    EXPECT_EQ(again.path, dir / "temp.wav");
+    sonavert::ReleaseScratchFile(again);
+}
+
+}  // namespace
+}  // namespace sonavert_testing
