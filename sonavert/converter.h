@@ -51,6 +51,7 @@ struct Converter {
     ConverterFlags flags;
     QFont font;                           // the application font
     const QPixmap* background = nullptr;  // the windows' background picture
+    uint8_t* workBuffer = nullptr;        // 524,288 bytes; the preview's decode queue
 };
 
 // The index of a path's type: its last four characters, lower-cased, in

@@ -68,6 +68,7 @@ bool ConverterSession::Start() {
     converter_->helpPage = paths.programFolder + "sonavert-help.html";
     const Tonekit& tk = library_.api();
     workBuffer_.assign(kWorkBufferBytes, 0);
+    converter_->workBuffer = workBuffer_.data();
     QApplication::setFont(DialogFont());
     converter_->font = ApplicationFont();
     background_.reset(static_cast<QPixmap*>(tk.LoadResourceJpeg(":/sonavert", nullptr, 139)));

@@ -46,6 +46,7 @@ class InputList : public QObject {
     void Rebuild(bool withMessages);
     void SyncSelection();
     void RememberRow(int row) { selectedRow_ = row; }
+    int RememberedRow() const { return selectedRow_; }
 
   private:
     friend int32_t AddChosenFile(const char* path);

@@ -25,6 +25,7 @@
 #include "menu_style.h"
 #include "message_pump.h"
 #include "output_list.h"
+#include "preview.h"
 #include "tool_tips.h"
 
 namespace sonavert {
@@ -171,6 +172,29 @@ class QueueWindow : public QueueView {
     MainWindow& w_;
 };
 
+// The main window as the preview sees it.
+class PreviewWindow : public PreviewView {
+  public:
+    explicit PreviewWindow(MainWindow& w) : w_(w) {}
+    void SetStatus(const std::string& text) override { w_.SetStatusText(text); }
+    void SetProgress(int percent) override {
+        FindItem<QProgressBar>(w_.dialog_, 1007)->setValue(std::clamp(percent, 0, 100));
+    }
+    void ShowPreviewing(bool previewing) override {
+        for (int id : {1010, 1033, 1015, 1025, 1031})
+            FindItem(w_.dialog_, id)->setEnabled(!previewing);
+        if (!previewing)
+            for (int id : {1012, 1013, 1014}) FindItem(w_.dialog_, id)->setEnabled(true);
+        FindItem<QToolButton>(w_.dialog_, 1011)->setText(previewing ? "Stop  " : "Play  ");
+        FindItem<QToolButton>(w_.dialog_, 1016)->setText(previewing ? "  Stop  " : "  Play  ");
+        w_.Action(1010)->setEnabled(!previewing);
+        if (!previewing) w_.ApplyEnabling(false);
+    }
+
+  private:
+    MainWindow& w_;
+};
+
 MainWindow::MainWindow(Converter& converter)
     : c_(converter), dialog_(new QWidget(this)), toolTips_(new ToolTips(this)) {
     SetControlId(this, 106);
@@ -186,6 +210,8 @@ MainWindow::MainWindow(Converter& converter)
     AddToolTips();
     queueWindow_ = std::make_unique<QueueWindow>(*this);
     queue_ = std::make_unique<ConversionQueue>(c_, *queueWindow_);
+    previewWindow_ = std::make_unique<PreviewWindow>(*this);
+    preview_ = new Preview(c_, *previewWindow_, this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     qApp->installEventFilter(this);
 }
@@ -310,7 +336,19 @@ void MainWindow::ConnectCommands() {
         }
     });
     connect(table, &QTableWidget::cellDoubleClicked, this, [this](int row) {
-        if (!c_.flags.running) input_->RememberRow(row);
+        if (c_.flags.running) return;
+        input_->RememberRow(row);
+        preview_->Stop();
+        PlayInput(row);
+    });
+    connect(FindItem<QListWidget>(dialog_, 1008), &QListWidget::itemDoubleClicked, this, [this] {
+        if (c_.flags.running) return;
+        preview_->Stop();
+        PlayOutput();
+    });
+    connect(FindItem<QSlider>(dialog_, 1000), &QSlider::valueChanged, this, [this](int position) {
+        preview_->SetSliderPosition(position);
+        FindItem<QLabel>(dialog_, 1043)->setText(c_.tk.fp2sz(preview_->pitch(), 2));
     });
     auto* format = FindItem<QComboBox>(dialog_, 1023);
     c_.tk.AddComboStrings(dialog_, 1023, ".mp3\0.wma\0.wav\0", 1, 100, 0);
@@ -358,6 +396,21 @@ void MainWindow::Command(int id) {
             } else if (!c_.flags.previewing) {
                 queue_->ConvertAll();
             }
+            break;
+        case 1016:
+            if (c_.flags.previewing)
+                preview_->Stop();
+            else
+                PlayInput(input_->RememberedRow());
+            break;
+        case 1011:
+            if (c_.flags.previewing)
+                preview_->Stop();
+            else
+                PlayOutput();
+            break;
+        case 1042:
+            FindItem<QSlider>(dialog_, 1000)->setValue(50);
             break;
         case 1014:
             input_->AddFiles();
@@ -412,6 +465,17 @@ void MainWindow::Command(int id) {
         default:  // the conversion run, the previews and the search come with their parts
             break;
     }
+}
+
+void MainWindow::PlayInput(int row) {
+    const auto paths = input_->Paths();
+    preview_->Start(row >= 0 && row < static_cast<int>(paths.size()) ? paths[row] : std::string());
+}
+
+void MainWindow::PlayOutput() {
+    auto* current = FindItem<QListWidget>(dialog_, 1008)->currentItem();
+    if (!current) return;
+    preview_->Start(c_.settings.outputFolder + current->text().toStdString());
 }
 
 void MainWindow::ApplyEnabling(bool enableOnly) {

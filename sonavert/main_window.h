@@ -18,6 +18,8 @@ namespace sonavert {
 class ConversionQueue;
 class InputList;
 class QueueWindow;
+class Preview;
+class PreviewWindow;
 class OutputList;
 class MenuStyle;
 class ToolTips;
@@ -39,6 +41,7 @@ class MainWindow : public QMainWindow {
     InputList& inputs() { return *input_; }
     OutputList& outputs() { return *output_; }
     ConversionQueue& queue() { return *queue_; }
+    Preview& preview() { return *preview_; }
     QWidget* dialog() const { return dialog_; }
 
   protected:
@@ -48,6 +51,9 @@ class MainWindow : public QMainWindow {
 
   private:
     friend class QueueWindow;
+    friend class PreviewWindow;
+    void PlayInput(int row);
+    void PlayOutput();
     void BuildControls();
     void BuildMenu();
     void AddToolTips();
@@ -65,6 +71,8 @@ class MainWindow : public QMainWindow {
     OutputList* output_;
     std::unique_ptr<QueueWindow> queueWindow_;
     std::unique_ptr<ConversionQueue> queue_;
+    std::unique_ptr<PreviewWindow> previewWindow_;
+    Preview* preview_;
     std::map<int, QAction*> actions_;
     std::string lastStatus_;
     bool deletePending_ = false;

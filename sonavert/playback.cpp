@@ -1,5 +1,7 @@
 #include "playback.h"
 
+#include "preview.h"
+
 #include <atomic>
 #include <cstring>
 
@@ -8,11 +10,15 @@ namespace {
 
 std::atomic<int32_t> g_chunkBytes{0};
 std::atomic<const ConverterFlags*> g_flags{nullptr};
+std::atomic<Preview*> g_preview{nullptr};
 
 void FillPlaybackBuffer(void* buffer) {
     const ConverterFlags* flags = g_flags.load();
     if (!flags || flags->shuttingDown) return;
-    std::memset(buffer, 0, static_cast<size_t>(g_chunkBytes.load()));
+    if (Preview* preview = g_preview.load())
+        preview->Fill(static_cast<uint8_t*>(buffer), g_chunkBytes.load());
+    else
+        std::memset(buffer, 0, static_cast<size_t>(g_chunkBytes.load()));
 }
 
 }  // namespace
@@ -26,6 +32,10 @@ WaveOutHandle OpenPlayback(Converter& converter, int32_t chunkBytes) {
 void ClosePlayback(Converter& converter, WaveOutHandle device) {
     if (device) converter.tk.CreateWaveOut(0, 0, 0, 0, nullptr, device);
     g_flags = nullptr;
+}
+
+void SetPlaybackSource(Preview* preview) {
+    g_preview = preview;
 }
 
 int32_t PlaybackChunkBytes() {

@@ -8,6 +8,11 @@
 
 namespace sonavert {
 
+class Preview;
+
+// The preview that fills the buffers; none: silence.
+void SetPlaybackSource(Preview* preview);
+
 // Opens the device with `chunkBytes` per buffer; null when it cannot open.
 WaveOutHandle OpenPlayback(Converter& converter, int32_t chunkBytes);
 // Waits for the buffers to come back and closes the device.

@@ -1,0 +1,120 @@
+// Previews through the playback device: the buttons, the pitch, the end of a
+// file, and (under SDL's disk driver) what was actually played.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QSlider>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "converter_fixture.h"
+#include "preview.h"
+
+namespace sonavert_testing {
+namespace {
+
+using testing_support::Bytes;
+using testing_support::ReadFile;
+
+class PreviewTest : public ConverterWindow {
+  protected:
+    void AddInput(const std::string& name) {
+        CopyMedia(name, home_ + name);
+        window().inputs().list()->addItem(QString::fromStdString(home_ + name));
+        window().inputs().Rebuild(false);
+        window().inputs().RememberRow(0);
+    }
+    bool WaitUntilIdle(int ms) {
+        return QTest::qWaitFor([this] { return !converter().flags.previewing; }, ms);
+    }
+    QString Text(int id) { return Item<QAbstractButton>(id)->text(); }
+};
+
+TEST_F(PreviewTest, PlaysToTheEndAndRestoresTheWindowByItself) {
+    AddInput("one.mp3");
+    Click(1016);
+    EXPECT_TRUE(converter().flags.previewing);
+    EXPECT_EQ(Text(1016), "  Stop  ");
+    EXPECT_EQ(Text(1011), "Stop  ");
+    EXPECT_FALSE(Item(1010)->isEnabled());
+    EXPECT_FALSE(window().Action(1010)->isEnabled());
+    window().close();  // refused while previewing
+    EXPECT_TRUE(window().isVisible());
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return Status().rfind(" Playing ... one.mp3 - ", 0) == 0; }, 5000))
+        << Status();
+    EXPECT_TRUE(WaitUntilIdle(10000));
+    EXPECT_EQ(Text(1016), "  Play  ");
+    EXPECT_EQ(Text(1011), "Play  ");
+    EXPECT_EQ(Status(), " Idle");
+    EXPECT_TRUE(Item(1010)->isEnabled());
+}
+
+TEST_F(PreviewTest, NothingToPlayGoesBackToIdleAndStopStops) {
+    Click(1016);  // an empty input table
+    EXPECT_FALSE(converter().flags.previewing);
+    EXPECT_EQ(Status(), " Idle");
+    AddInput("two.wav");
+    Click(1016);
+    ASSERT_TRUE(converter().flags.previewing);
+    Click(1016);
+    EXPECT_FALSE(converter().flags.previewing);
+    EXPECT_EQ(Text(1016), "  Play  ");
+}
+
+TEST_F(PreviewTest, PitchSliderAndReset) {
+    auto* slider = Item<QSlider>(1000);
+    slider->setValue(100);
+    EXPECT_EQ(Item<QLabel>(1043)->text(), "1.50");
+    EXPECT_DOUBLE_EQ(window().preview().pitch(), 1.5);
+    slider->setValue(0);
+    EXPECT_EQ(Item<QLabel>(1043)->text(), "0.50");
+    Click(1042);
+    EXPECT_EQ(slider->value(), 50);
+    EXPECT_EQ(Item<QLabel>(1043)->text(), "1.00");
+}
+
+// Run by its own ctest entry with SDL's disk driver writing to
+// $SDL_DISKAUDIOFILE: what was played is the reader's output at pitch 1.0.
+TEST_F(PreviewTest, PlayedSamplesAreTheReadersOutput) {
+    const char* played = std::getenv("SDL_DISKAUDIOFILE");
+    if (!played || std::string(std::getenv("SDL_AUDIODRIVER")) != "disk")
+        GTEST_SKIP() << "needs SDL's disk driver";
+    ASSERT_EQ(testing_support::RunCommand("sox -n -r 44100 -b 16 -c 2 '" + home_ +
+                                          "noise.wav' synth 1 whitenoise"),
+              0);
+    window().inputs().list()->addItem(QString::fromStdString(home_ + "noise.wav"));
+    window().inputs().Rebuild(false);
+    window().inputs().RememberRow(0);
+    Click(1016);
+    ASSERT_TRUE(WaitUntilIdle(20000));
+    // What the reader gives at pitch 1.0, read the same way.
+    const auto& tk = converter().tk;
+    Bytes expected;
+    uint64_t duration = 0, time = 0;
+    ASSERT_TRUE(tk.OpenWMA(0, (home_ + "noise.wav").c_str(), 0, &duration));
+    for (;;) {
+        char* block = nullptr;
+        int32_t bytes = 0;
+        const int32_t read = tk.ReadWMA(0, &block, &bytes, &time, 1.0);
+        if (read >= 0) expected.insert(expected.end(), block, block + bytes);
+        std::free(block);
+        if (read < 0) break;
+    }
+    tk.CloseWMA(0);
+    session_->Shutdown();  // the device closes and the file is complete
+    const Bytes output = ReadFile(played);
+    ASSERT_GT(expected.size(), 100000u);
+    auto start =
+        std::search(output.begin(), output.end(), expected.begin(), expected.begin() + 4096);
+    ASSERT_NE(start, output.end()) << "the file's start was not played";
+    ASSERT_GE(static_cast<size_t>(output.end() - start), expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), start));
+}
+
+}  // namespace
+}  // namespace sonavert_testing
