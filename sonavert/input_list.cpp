@@ -268,6 +268,15 @@ void InputList::AddDropped(const QList<QUrl>& urls) {
     Rebuild(true);
 }
 
+void InputList::AddSearchResults(const std::vector<std::string>& paths) {
+    for (const auto& path : paths)
+        if (path.size() <= kMaxEntryBytes && !Contains(path) && ProbeDuration(c_.tk, path) != 0)
+            Append(path);
+    Rebuild(false);
+    enabling_(true);
+    if (table_->rowCount() > 0) table_->scrollToItem(table_->item(table_->rowCount() - 1, 0));
+}
+
 void InputList::RemoveSelected() {
     if (c_.flags.previewing) return;
     SyncSelection();

@@ -38,6 +38,8 @@ class InputList : public QObject {
     void AddFolderFiles(const std::string& folder, bool subfolders);
     void AddCdTracks();
     void AddDropped(const QList<QUrl>& urls);
+    // The search window's ADD: each path not yet listed whose duration is not 0.
+    void AddSearchResults(const std::vector<std::string>& paths);
     void RemoveSelected();
     void DeleteKey();
     void Clear();

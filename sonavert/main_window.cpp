@@ -26,6 +26,7 @@
 #include "message_pump.h"
 #include "output_list.h"
 #include "preview.h"
+#include "search_window.h"
 #include "tool_tips.h"
 
 namespace sonavert {
@@ -412,6 +413,9 @@ void MainWindow::Command(int id) {
         case 1042:
             FindItem<QSlider>(dialog_, 1000)->setValue(50);
             break;
+        case 1030:
+            OpenSearchWindow();
+            break;
         case 1014:
             input_->AddFiles();
             break;
@@ -465,6 +469,19 @@ void MainWindow::Command(int id) {
         default:  // the conversion run, the previews and the search come with their parts
             break;
     }
+}
+
+void MainWindow::OpenSearchWindow() {
+    if (c_.flags.previewing) return;
+    if (!search_) {
+        search_ = new SearchWindow(c_, *input_, this, [this](const std::string& path) {
+            preview_->Stop();
+            preview_->Start(path);
+        });
+    }
+    search_->show();
+    search_->raise();
+    search_->activateWindow();
 }
 
 void MainWindow::PlayInput(int row) {
@@ -535,6 +552,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         if (!c_.flags.running && !destroyed_) input_->DeleteKey();
     });
     return false;
+}
+
+}  // namespace sonavert
+
+namespace sonavert {
+
+SearchWindow* MainWindow::searchWindow() const {
+    return search_;
 }
 
 }  // namespace sonavert

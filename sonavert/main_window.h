@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <map>
 #include <memory>
@@ -21,6 +22,7 @@ class QueueWindow;
 class Preview;
 class PreviewWindow;
 class OutputList;
+class SearchWindow;
 class MenuStyle;
 class ToolTips;
 
@@ -42,6 +44,7 @@ class MainWindow : public QMainWindow {
     OutputList& outputs() { return *output_; }
     ConversionQueue& queue() { return *queue_; }
     Preview& preview() { return *preview_; }
+    SearchWindow* searchWindow() const;
     QWidget* dialog() const { return dialog_; }
 
   protected:
@@ -54,6 +57,7 @@ class MainWindow : public QMainWindow {
     friend class PreviewWindow;
     void PlayInput(int row);
     void PlayOutput();
+    void OpenSearchWindow();
     void BuildControls();
     void BuildMenu();
     void AddToolTips();
@@ -73,6 +77,7 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<ConversionQueue> queue_;
     std::unique_ptr<PreviewWindow> previewWindow_;
     Preview* preview_;
+    QPointer<SearchWindow> search_;
     std::map<int, QAction*> actions_;
     std::string lastStatus_;
     bool deletePending_ = false;

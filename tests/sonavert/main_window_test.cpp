@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSlider>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cstdlib>
@@ -226,6 +227,26 @@ TEST_F(MainWindowTest, Snapshots) {
     Click(1033);
     testing_support::Snapshot(TopLevel(149), folder, "rename_box");
     TopLevel(149)->close();
+    QApplication::processEvents();
+
+    converter().settings.searchFolder = home_;
+    Click(1030);
+    QWidget* search = TopLevel(150);
+    tonekit::ui::FindItem<QAbstractButton>(search, 4)->click();
+    testing_support::Snapshot(search, folder, "search_window");
+    search->close();
+
+    // The main window during a run, grabbed while the second file encodes.
+    Item(1010)->setEnabled(true);
+    QTimer grab;
+    QObject::connect(&grab, &QTimer::timeout, [&] {
+        if (Item<QLabel>(1020)->text().startsWith(" Encoding to MP3 ...Song One")) {
+            testing_support::Snapshot(&window(), folder, "main_window_converting");
+            grab.stop();
+        }
+    });
+    grab.start(0);
+    window().Command(1010);
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+// The search window: finding, listing and handing files to the input list.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTableWidget>
+
+#include "converter_fixture.h"
+#include "search_window.h"
+
+namespace sonavert_testing {
+namespace {
+
+class SearchWindowTest : public ConverterWindow {
+  protected:
+    void SetUp() override {
+        ConverterWindow::SetUp();
+        tree_ = home_ + "Tree/";
+        CopyMedia("one.mp3", tree_ + "Rock/Song.MP3");
+        CopyMedia("one.mp3", tree_ + "b.mp3");
+        CopyMedia("broken.mp3", tree_ + "broken.mp3");
+        CopyMedia("two.wav", tree_ + "Rock/two.wav");
+        converter().settings.searchFolder = tree_;
+        Click(1030);
+        search_ = window().searchWindow();
+        ASSERT_NE(search_, nullptr);
+    }
+    template <typename Widget = QWidget>
+    Widget* In(int id) {
+        return tonekit::ui::FindItem<Widget>(search_, id);
+    }
+    QTableWidget* Results() { return search_->findChild<QTableWidget*>(); }
+    std::string Row(int row, int column) {
+        return Results()->item(row, column)->text().toStdString();
+    }
+    std::string tree_;
+    sonavert::SearchWindow* search_ = nullptr;
+};
+
+TEST_F(SearchWindowTest, FindsTheCheckedTypesAndCountsWhatItCannotRead) {
+    EXPECT_EQ(search_->windowTitle(), " Search For Media");
+    EXPECT_EQ(In<QLabel>(1048)->text().toStdString(), tree_);
+    In<QCheckBox>(1045)->setChecked(false);  // WAV off
+    In<QAbstractButton>(4)->click();
+    // broken.mp3 is met and counted, but the reader cannot open it.
+    EXPECT_EQ(In<QGroupBox>(1049)->title(), "Files Found : 3");
+    ASSERT_EQ(Results()->rowCount(), 2);
+    EXPECT_EQ(Row(0, 1), "b");
+    EXPECT_EQ(Row(1, 1), "Song");
+    EXPECT_EQ(Row(1, 2), "MP3");
+    EXPECT_EQ(Row(1, 4), QString::fromStdString(tree_ + "Rock/").toLower().toStdString());
+    EXPECT_EQ(In<QLabel>(1020)->text(), " Idle");
+    EXPECT_EQ(In<QAbstractButton>(4)->text(), "Search");
+}
+
+TEST_F(SearchWindowTest, AddHandsTheSelectedRowsOverOnce) {
+    In<QAbstractButton>(4)->click();
+    ASSERT_EQ(Results()->rowCount(), 3);
+    Results()->selectRow(0);
+    In<QAbstractButton>(1)->click();
+    In<QAbstractButton>(1)->click();  // already listed: not added again
+    EXPECT_EQ(InputPaths(), std::vector<std::string>{tree_ + "b.mp3"});
+    EXPECT_TRUE(Item(1010)->isEnabled());
+    In<QAbstractButton>(5)->click();  // Select All
+    In<QAbstractButton>(1)->click();
+    EXPECT_EQ(InputPaths().size(), 3u);
+}
+
+TEST_F(SearchWindowTest, OneWindowAtATimeAndNoneWhilePreviewing) {
+    Click(1030);
+    EXPECT_EQ(window().searchWindow(), search_);
+    search_->close();
+    QApplication::processEvents();
+    converter().flags.previewing = true;
+    Click(1030);
+    EXPECT_EQ(window().searchWindow(), nullptr);
+    converter().flags.previewing = false;
+}
+
+TEST_F(SearchWindowTest, CancellingChangeKeepsTheFolder) {
+    testing_support::ModalAnswers answers;
+    answers.Then(testing_support::Cancel());
+    In<QAbstractButton>(1050)->click();
+    EXPECT_EQ(converter().settings.searchFolder, tree_);
+    EXPECT_TRUE(search_->isEnabled());
+}
+
+}  // namespace
+}  // namespace sonavert_testing
