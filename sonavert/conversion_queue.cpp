@@ -13,7 +13,7 @@
 namespace sonavert {
 namespace {
 
-constexpr int kMp3 = 0, kWma = 1, kWav = 2, kCdTrack = 3;
+constexpr int kMp3 = 0, kWav = 2, kCdTrack = 3;
 constexpr int kRipAttempts = 9;
 constexpr int32_t kRippedEnough = 1024;  // bytes a rip must reach to count
 constexpr int32_t kWavHeaderBytes = 44;
@@ -91,9 +91,7 @@ ConversionQueue::Outcome ConversionQueue::ConvertOne(int row) {
     const int type = MediaTypeOf(path);
     if (type != kCdTrack && ProbeDurationText(c_.tk, path).empty()) return Outcome::Skipped;
     const int format = std::clamp(c_.settings.formatIndex, 0, 2);
-    const std::string output = c_.settings.outputFolder +
-                               NameOf(path).substr(0, NameOf(path).size() - 4) +
-                               kMediaExtensions[format];
+    const std::string output = c_.settings.outputFolder + TitleOf(path) + kMediaExtensions[format];
     Remove(c_.paths.scratchFile);
 
     const bool decoded = Decode(type, path, title);
@@ -120,16 +118,16 @@ ConversionQueue::Outcome ConversionQueue::ConvertOne(int row) {
 bool ConversionQueue::Decode(int type, const std::string& path, const std::string& title) {
     const char* scratch = c_.paths.scratchFile.c_str();
     bool decoded = false;
-    if (type == kMp3 || type == kWma) {
-        view_.SetStatus(" Preparing to Convert ... " + title);
-        decoded = c_.tk.WMA2WAV(path.c_str(), scratch, ConversionProgress) == 0;
-    } else if (type == kWav) {
+    if (type == kWav) {
         view_.SetStatus(" Preparing to Convert ... " + title);
         decoded = c_.tk.ResampleWAV(path.c_str(), scratch, 44100, 16, 2, 0, ConversionProgress,
                                     NoSampleHook, 1) != nullptr;
     } else if (type == kCdTrack) {
         view_.SetStatus(" Ripping CD Audio ... " + title);
         decoded = RipCdTrack(path);
+    } else {  // MP3, WMA, and whatever else the reader decodes (FLAC, Ogg, ...)
+        view_.SetStatus(" Preparing to Convert ... " + title);
+        decoded = c_.tk.WMA2WAV(path.c_str(), scratch, ConversionProgress) == 0;
     }
     view_.SetProgress(0);
     return decoded;

@@ -37,6 +37,22 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string TitleOf(const std::string& path) {
+    const std::string name = NameOf(path);
+    if (MediaTypeOf(path) == kOtherMedia) return name.substr(0, name.rfind('.'));
+    return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
+}
+
+std::string TypeOf(const std::string& path) {
+    const std::string name = NameOf(path);
+    const size_t dot = name.rfind('.');
+    std::string type = MediaTypeOf(path) == kOtherMedia && dot != std::string::npos
+                           ? name.substr(dot + 1)
+                           : path.substr(path.size() >= 3 ? path.size() - 3 : 0);
+    for (char& ch : type) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    return type;
+}
+
 }  // namespace sonavert
 
 namespace sonavert {

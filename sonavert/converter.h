@@ -62,6 +62,12 @@ int MediaTypeOf(const std::string& path);
 std::string FolderOf(const std::string& path);
 // The name part of a path, without its folder.
 std::string NameOf(const std::string& path);
+// A file's title: its name without the last four characters (".mp3"); for a
+// file of another type (".flac"), without its extension.
+std::string TitleOf(const std::string& path);
+// A file's type as shown: the last three characters, upper-cased; for a file
+// of another type, its extension upper-cased.
+std::string TypeOf(const std::string& path);
 
 }  // namespace sonavert
 

@@ -48,17 +48,6 @@ bool IsCdTrack(const std::string& path) {
     return MediaTypeOf(path) == 3;
 }
 
-std::string TitleOf(const std::string& path) {
-    const std::string name = NameOf(path);
-    return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
-}
-
-std::string TypeOf(const std::string& path) {
-    std::string type = path.size() >= 3 ? path.substr(path.size() - 3) : path;
-    for (char& ch : type) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    return type;
-}
-
 }  // namespace
 
 int32_t AddChosenFile(const char* path) {
@@ -261,7 +250,7 @@ void InputList::AddDropped(const QList<QUrl>& urls) {
             g_filling = nullptr;
         } else {
             const std::string path = dropped.absoluteFilePath().toStdString();
-            if (MediaTypeOf(path) != kOtherMedia) AddIfMedia(path, !IsCdTrack(path));
+            AddIfMedia(path, !IsCdTrack(path));  // any file the reader opens
         }
     }
     enabling_(false);

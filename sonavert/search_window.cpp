@@ -191,12 +191,10 @@ void SearchWindow::FillResults() {
         const std::string path = paths[i].toStdString();
         const std::string name = NameOf(path);
         SetStatus(" Adding Search Result : " + name);
-        std::string type = path.size() >= 3 ? path.substr(path.size() - 3) : path;
-        for (char& ch : type) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
         const QString cells[] = {
             QString::number(i + 1),
-            QString::fromStdString(name.size() > 4 ? name.substr(0, name.size() - 4) : name),
-            QString::fromStdString(type),
+            QString::fromStdString(TitleOf(path)),
+            QString::fromStdString(TypeOf(path)),
             QString::fromStdString(ProbeDurationText(c_.tk, path)),
             QString::fromStdString(FolderOf(path)).toLower(),
         };

@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "conversion_queue.h"
 #include "converter_fixture.h"
+#include "peer_tools.h"
 
 namespace sonavert_testing {
 namespace {
@@ -68,21 +70,45 @@ class ConversionTest : public ConverterWindow {
 };
 
 TEST_F(ConversionTest, EveryRouteEndsInTheChosenFormat) {
+    // One second each, in every shape the list may hold; broken.mp3 holds text.
+    const std::string sine = "sox -n -r %s -b %s -c %s '" + in_ + "%s' synth 1 sine 300";
+    auto make = [&](const char* rate, const char* bits, const char* channels, const char* name) {
+        char command[512];
+        std::snprintf(command, sizeof command, sine.c_str(), rate, bits, channels, name);
+        ASSERT_EQ(testing_support::RunCommand(command), 0) << name;
+    };
+    make("22050", "8", "1", "low.wav");
+    make("48000", "16", "2", "wide.wav");
+    make("44100", "16", "2", "tone.flac");
+    ASSERT_EQ(
+        testing_support::RunCommand("lame --quiet -V 4 '" + in_ + "wide.wav' '" + in_ + "vbr.mp3'"),
+        0);
     CopyMedia("one.mp3", in_ + "Live.Set.MP3");
     CopyMedia("three.wma", in_ + "three.wma");
     CopyMedia("broken.mp3", in_ + "broken.mp3");
-    ASSERT_EQ(testing_support::RunCommand("sox -n -r 22050 -b 8 -c 1 '" + in_ +
-                                          "low.wav' synth 1 sine 300"),
-              0);
-    AddInputs({in_ + "Live.Set.MP3", in_ + "three.wma", in_ + "broken.mp3", in_ + "low.wav"});
+    const std::vector<std::string> names{"Live.Set.MP3", "vbr.mp3",  "three.wma", "broken.mp3",
+                                         "low.wav",      "wide.wav", "tone.flac"};
+    std::vector<std::string> paths;
+    for (const auto& name : names) paths.push_back(in_ + name);
+    AddInputs(paths);
     const std::pair<int, const char*> formats[] = {
         {0, "mp3,44100,2\n"}, {1, "wmav2,44100,2\n"}, {2, "pcm_s16le,44100,2\n"}};
     for (const auto& [format, expected] : formats) {
         ConvertTo(format);
-        EXPECT_EQ(RowStates(), (std::vector<std::string>{"done.", "done.", "wait...", "done."}));
+        EXPECT_EQ(RowStates(), (std::vector<std::string>{"done.", "done.", "done.", "wait...",
+                                                         "done.", "done.", "done."}));
         const char* extension = sonavert::kMediaExtensions[format];
-        for (const char* name : {"Live.Set", "three", "low"})
-            EXPECT_EQ(Format(program_ + name + extension), expected) << name << extension;
+        for (const char* title : {"Live.Set", "vbr", "three", "low", "wide", "tone"}) {
+            const std::string output = program_ + title + extension;
+            EXPECT_EQ(Format(output), expected) << output;
+            // Each output holds the input's second, give or take 50 ms.
+            const double seconds = testing_support::FfmpegDecode(output).size() / 2 / 44100.0;
+            EXPECT_NEAR(seconds, 1.0, 0.05) << output;
+        }
+        if (format != 2) {
+            EXPECT_EQ(testing_support::Probe(program_ + "vbr" + extension, "stream=bit_rate"),
+                      "128000");
+        }
         EXPECT_FALSE(fs::exists(program_ + std::string("broken") + extension));
     }
     EXPECT_EQ(Status(), " Idle");
@@ -90,7 +116,8 @@ TEST_F(ConversionTest, EveryRouteEndsInTheChosenFormat) {
     EXPECT_TRUE(Item(1014)->isEnabled());
     EXPECT_FALSE(fs::exists(converter().paths.scratchFile));
     // Nothing but the outputs is left in the output folder.
-    EXPECT_EQ(OutputNames(), (std::vector<std::string>{"Live.Set.wav", "low.wav", "three.wav"}));
+    EXPECT_EQ(OutputNames(), (std::vector<std::string>{"Live.Set.wav", "low.wav", "three.wav",
+                                                       "tone.wav", "vbr.wav", "wide.wav"}));
 }
 
 TEST_F(ConversionTest, InPlaceWavIsReplacedOnlyByACompleteEncode) {
