@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "message_pump.h"
@@ -28,8 +29,18 @@ ConversionQueue* g_running = nullptr;
 QueueView* g_view = nullptr;
 Converter* g_converter = nullptr;
 
+QueueTimings g_timings;
+
+double NowMs() {
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 int32_t ConversionProgress(int32_t percent) {
+    const double started = NowMs();
     PumpMessages();
+    g_timings.pumpMs += NowMs() - started;
     if (g_view) g_view->SetProgress(percent);
     return g_converter && g_converter->flags.stopRequested ? -1 : 0;
 }
@@ -47,6 +58,10 @@ std::string TemporaryFor(const std::string& output) {
 
 }  // namespace
 
+QueueTimings LastRunTimings() {
+    return g_timings;
+}
+
 ConversionQueue::ConversionQueue(Converter& converter, QueueView& view)
     : c_(converter), view_(view) {}
 
@@ -58,6 +73,7 @@ void ConversionQueue::ConvertAll() {
     if (c_.flags.running) return;
     c_.flags.running = true;
     c_.flags.stopRequested = false;
+    g_timings = {};
     g_running = this;
     g_view = &view_;
     g_converter = &c_;
@@ -94,7 +110,9 @@ ConversionQueue::Outcome ConversionQueue::ConvertOne(int row) {
     const std::string output = c_.settings.outputFolder + TitleOf(path) + kMediaExtensions[format];
     Remove(c_.paths.scratchFile);
 
+    const double decodeStart = NowMs();
     const bool decoded = Decode(type, path, title);
+    g_timings.decodeMs += NowMs() - decodeStart;
     if (c_.flags.stopRequested) return Outcome::StoppedBeforeEncode;
     // A decode that failed, or left no audio, gives nothing to encode.
     if (!decoded || c_.tk.FileSize(c_.paths.scratchFile.c_str()) <= kWavHeaderBytes)
@@ -104,7 +122,9 @@ ConversionQueue::Outcome ConversionQueue::ConvertOne(int row) {
     // only when complete, so a failed encode never costs an existing file.
     const std::string temporary = TemporaryFor(output);
     Remove(temporary);
+    const double encodeStart = NowMs();
     const bool encoded = Encode(format, temporary, title);
+    g_timings.encodeMs += NowMs() - encodeStart;
     const bool stopped = c_.flags.stopRequested;
     const bool replacesInput = tonekit::util::SameFile(path.c_str(), output.c_str());
     if (!encoded || (stopped && replacesInput) ||

@@ -25,6 +25,13 @@ class QueueView {
     virtual void Warn(const char* title, const char* text) = 0;
 };
 
+// Where the last run's time went, in milliseconds: decoding into the scratch
+// file, encoding from it, and the window's pump inside the progress callback.
+struct QueueTimings {
+    double decodeMs = 0, encodeMs = 0, pumpMs = 0;
+};
+QueueTimings LastRunTimings();
+
 class ConversionQueue {
   public:
     ConversionQueue(Converter& converter, QueueView& view);
