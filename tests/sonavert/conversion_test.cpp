@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "conversion_queue.h"
@@ -171,6 +173,35 @@ TEST_F(ConversionTest, AnInputWithoutAudioFailsAndIsNotEncoded) {
     ConvertTo(0);
     EXPECT_EQ(RowStates(), (std::vector<std::string>{"failed.", "done."}));
     EXPECT_EQ(OutputNames(), std::vector<std::string>{"next.mp3"});
+}
+
+TEST_F(ConversionTest, ABitrateChosenDuringTheRunAppliesFromTheNextEncode) {
+    CopyMedia("one.mp3", in_ + "a.mp3");
+    AddInputs({in_ + "a.mp3"});
+    auto* timer = new QTimer(&window());
+    QObject::connect(timer, &QTimer::timeout, [this, timer] {
+        if (Status().rfind(" Preparing to Convert", 0) != 0) return;
+        Trigger(502);  // 64 kBps, while the file decodes
+        timer->stop();
+    });
+    timer->start(0);
+    ConvertTo(0);
+    EXPECT_EQ(testing_support::Probe(program_ + "a.mp3", "stream=bit_rate"), "64000");
+}
+
+// Run by its own ctest entry with the fake drive preloaded as /dev/sr0.
+TEST_F(ConversionTest, CdTracksAreRippedOrFailAfterNineAttempts) {
+    if (!std::getenv("SONAVERT_FAKE_SR0")) GTEST_SKIP() << "needs the preloaded fake drive";
+    AddInputs({"/dev/sr0/Track02.cda", "/dev/sr0/Track09.cda"});
+    testing_support::ModalAnswers answers;
+    std::string text;
+    answers.Then(testing_support::PressButton(QMessageBox::Ok, &text));
+    ConvertTo(2);
+    EXPECT_EQ(RowStates(), (std::vector<std::string>{"done.", "failed."}));
+    EXPECT_EQ(text.substr(0, 43), "SCSI FAILURE|Cannot Read From The CD Drive\n");
+    // Track 2 of the fake disc holds 150 sectors of 588 frames.
+    EXPECT_EQ(std::filesystem::file_size(program_ + "Track02.wav"), 44u + 150u * 2352u);
+    EXPECT_FALSE(fs::exists(program_ + "Track09.wav"));
 }
 
 TEST_F(ConversionTest, AnEmptyListRunsAtOnce) {
