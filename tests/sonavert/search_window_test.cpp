@@ -5,6 +5,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QTableWidget>
+#include <QTimer>
+
+#include <algorithm>
 
 #include "converter_fixture.h"
 #include "search_window.h"
@@ -52,6 +55,29 @@ TEST_F(SearchWindowTest, FindsTheCheckedTypesAndCountsWhatItCannotRead) {
     EXPECT_EQ(Row(1, 4), QString::fromStdString(tree_ + "Rock/").toLower().toStdString());
     EXPECT_EQ(In<QLabel>(1020)->text(), " Idle");
     EXPECT_EQ(In<QAbstractButton>(4)->text(), "Search");
+}
+
+TEST_F(SearchWindowTest, ShowsFoldersShortenedAndRefusesToCloseUntilStopped) {
+    testing_support::WriteFile(tree_ + "Rock/notes.txt", {'x'});  // a file of no wanted type
+    std::vector<std::string> statuses;
+    bool refused = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        statuses.push_back(In<QLabel>(1020)->text().toStdString());
+        if (!search_->searching() || refused) return;
+        search_->close();
+        refused = search_->isVisible();
+    });
+    watch.start(0);
+    In<QAbstractButton>(4)->click();
+    watch.stop();
+    EXPECT_TRUE(refused);
+    // The first 30 characters up to their last '/', " ... /", and the last name.
+    const std::string rock = tree_ + "Rock";
+    const std::string head = rock.substr(0, 30);
+    const std::string expected =
+        " Searching Folder : " + head.substr(0, head.rfind('/') + 1) + " ... /Rock";
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), expected), statuses.end()) << expected;
 }
 
 TEST_F(SearchWindowTest, AddHandsTheSelectedRowsOverOnce) {
