@@ -1,5 +1,7 @@
 #include "audio/block_rate.h"
 
+#include <array>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -39,13 +41,14 @@ bool AllocateEmpty(AudioBlock* out, uint32_t frameBytes) {
 // What the scale-and-back round trip does to each 16-bit value, for the
 // blocks that need nothing else from the doubles (no filter, hook or mix).
 const int16_t* RoundTripTable() {
-    static const auto* table = [] {
-        auto* t = new int16_t[65536];
+    // Static storage, not the heap: nothing is left behind when tonekit unloads.
+    static const std::array<int16_t, 65536> table = [] {
+        std::array<int16_t, 65536> t{};
         for (int32_t s = -32768; s <= 32767; ++s)
             t[s + 32768] = UnitToSample(SampleToUnit(static_cast<int16_t>(s)));
         return t;
     }();
-    return table;
+    return table.data();
 }
 
 // One frame through the doubles: scaled, hooked, filtered, mixed, scaled back.
