@@ -18,9 +18,9 @@ constexpr char kAboutText[] =
     "format a player needs, in one run.\n\n"
     "MP3 encoding by LAME, decoding and WMA by FFmpeg, sound by SDL.";
 
-class AboutBox : public QDialog {
+class AboutBox : public MainWindowBox {
   public:
-    AboutBox(Converter& c, QWidget* mainWindow) : mainWindow_(mainWindow) {
+    AboutBox(Converter& c, QWidget* mainWindow) : MainWindowBox(mainWindow) {
         setWindowTitle("About The Author");
         tonekit::ui::SetControlId(this, 147);
         setFixedSize(DialogUnitsToPixels(0, 0, 300, 140).size());
@@ -47,22 +47,12 @@ class AboutBox : public QDialog {
     }
 
   private:
-    // Close, Cancel, Escape and the close box all end here: the main window
-    // is enabled again and the box goes.
-    void done(int result) override {
-        QDialog::done(result);
-        if (mainWindow_) mainWindow_->setEnabled(true);
-        deleteLater();
-    }
-
-    QPointer<QWidget> mainWindow_;
 };
 
 }  // namespace
 
 void OpenAboutBox(Converter& converter, QWidget* mainWindow) {
     auto* box = new AboutBox(converter, mainWindow);
-    mainWindow->setEnabled(false);
     box->show();
 }
 

@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QTableWidget>
 
+#include "dialog_style.h"
 #include "message_boxes.h"
 #include "message_pump.h"
 #include "ui/dialog_items.h"
@@ -34,12 +35,8 @@ constexpr char kDeleteAllWarning[] =
 constexpr char kDeleteAllConfirm[] =
     "Please Confirm.             \n\nAre you absolutely Sure?                ";
 
-struct Column {
-    const char* heading;
-    int width;
-};
-constexpr Column kColumns[] = {{"#", 40},      {"Title", 180}, {"Type", 50},
-                               {"Length", 60}, {"Status", 55}, {"Path", 90}};
+constexpr TableColumn kColumns[] = {{"#", 40},      {"Title", 180}, {"Type", 50},
+                                    {"Length", 60}, {"Status", 55}, {"Path", 90}};
 
 // The list being filled by one of the library's callbacks.
 InputList* g_filling = nullptr;
@@ -92,18 +89,7 @@ InputList::InputList(Converter& converter, QWidget* window, StatusSink status,
     table_->setGeometry(16, 101, 500, 128);
     table_->setAccessibleName("Input list");
     table_->setFrameShape(QFrame::StyledPanel);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->verticalHeader()->hide();
-    table_->verticalHeader()->setDefaultSectionSize(QFontMetrics(c_.font).height() + 4);
-    table_->setFont(c_.font);
-    table_->setStyleSheet("QTableWidget { color: black; background: #F0FFFF; }");
-    for (int i = 0; i < 6; ++i) {
-        table_->setHorizontalHeaderItem(i, new QTableWidgetItem(kColumns[i].heading));
-        table_->setColumnWidth(i, kColumns[i].width);
-    }
-    table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    SetUpMediaTable(table_, c_.font, kColumns);
     table_->setAcceptDrops(true);
     table_->viewport()->setAcceptDrops(true);
     viewport_ = table_->viewport();

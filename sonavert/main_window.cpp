@@ -46,7 +46,7 @@ struct Place {
     int x, y, width, height;
 };
 
-struct ButtonSpec {
+struct ButtonEntry {
     int id;
     const char* text;
     const char* accessibleName;
@@ -54,7 +54,7 @@ struct ButtonSpec {
 };
 
 // The picture buttons of the input group and the buttons under the output list.
-constexpr ButtonSpec kButtons[] = {
+constexpr ButtonEntry kButtons[] = {
     {1014, "Add", "Add", {12, 17, 52, 40}},
     {1017, "Remove", "Remove", {67, 17, 52, 40}},
     {1030, "Search", "Search", {122, 17, 52, 40}},
@@ -71,22 +71,22 @@ constexpr ButtonSpec kButtons[] = {
     {1042, "RESET", "RESET", {308, 205, 36, 14}},
 };
 
-struct PictureSpec {
+struct PictureEntry {
     int bitmap, button, width, height, marginLeft, marginTop, align;
     uint32_t mask;
 };
-constexpr PictureSpec kPictures[] = {
+constexpr PictureEntry kPictures[] = {
     {128, 1030, 32, 32, 32, 10, 2, 0xFFFFFF},  {129, 1014, 32, 32, 32, 10, 2, 0xFFFFFF},
     {130, 1017, 32, 32, 32, 10, 2, 0xFFFFFF},  {131, 1012, 32, 32, 32, 10, 2, 0xFFFFFF},
     {132, 1010, 32, 32, 32, 10, 2, 0xFFFFFF},  {145, 1011, 16, 16, -30, 16, 4, 0x0000FF},
     {146, 1025, 16, 16, -30, 16, 4, 0xFFFFFF}, {148, 1016, 32, 32, 32, 10, 2, 0x0000FF},
 };
 
-struct TipSpec {
+struct TipEntry {
     int id;
     const char* text;
 };
-constexpr TipSpec kToolTips[] = {
+constexpr TipEntry kToolTips[] = {
     {1014, "Click to Add MP3,WMA,CDA and WAV Files to the List for Conversion"},
     {1030, "Click to Search and Gather MP3,WMA,CDA and WAV Files"},
     {1010, "Click to Begin Conversion of All Media"},
@@ -110,7 +110,7 @@ constexpr int kBitrates[] = {192, 128, 64, 32};
 constexpr int kBufferSizes[] = {1024, 2048, 4096, 8192, 16384, 32768, 65536};
 
 template <typename Widget>
-Widget* Place_(Widget* widget, Place p, int id, const QString& accessibleName) {
+Widget* Placed(Widget* widget, Place p, int id, const QString& accessibleName) {
     widget->setGeometry(DialogUnitsToPixels(p.x, p.y, p.width, p.height));
     if (id) SetControlId(widget, id);
     widget->setAccessibleName(accessibleName);
@@ -222,49 +222,50 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildControls() {
-    auto* inputGroup = Place_(new QGroupBox(dialog_), {5, 3, 345, 145}, 1032, "Input media");
-    auto* outputGroup = Place_(new QGroupBox(dialog_), {5, 152, 345, 147}, 1021, "Output media");
-    Place_(new QGroupBox(dialog_), {12, 163, 300, 19}, 0, "Output pattern frame");
+    auto* inputGroup = Placed(new QGroupBox(dialog_), {5, 3, 345, 145}, 1032, "Input media");
+    auto* outputGroup = Placed(new QGroupBox(dialog_), {5, 152, 345, 147}, 1021, "Output media");
+    Placed(new QGroupBox(dialog_), {12, 163, 300, 19}, 0, "Output pattern frame");
     for (auto* group : {inputGroup, outputGroup}) group->lower();
 
-    Place_(MakeStatic(dialog_, "INPUT MEDIA", 0x6464C8, Qt::AlignCenter), {125, 3, 105, 10}, 1029,
+    Placed(MakeStatic(dialog_, "INPUT MEDIA", 0x6464C8, Qt::AlignCenter), {125, 3, 105, 10}, 1029,
            "INPUT MEDIA");
-    Place_(MakeStatic(dialog_, "    OUTPUT MEDIA    ", 0x6464C8, Qt::AlignCenter),
+    Placed(MakeStatic(dialog_, "    OUTPUT MEDIA    ", 0x6464C8, Qt::AlignCenter),
            {125, 152, 105, 10}, 1028, "OUTPUT MEDIA");
-    for (const auto& spec : kButtons) {
-        auto* button = Place_(new QToolButton(dialog_), spec.place, spec.id, spec.accessibleName);
-        button->setText(spec.text);
+    for (const auto& entry : kButtons) {
+        auto* button =
+            Placed(new QToolButton(dialog_), entry.place, entry.id, entry.accessibleName);
+        button->setText(entry.text);
     }
 
     input_ = new InputList(
         c_, dialog_, [this](const std::string& text) { SetStatusText(text); },
         [this](bool enableOnly) { ApplyEnabling(enableOnly); });
 
-    auto* pattern = Place_(MakeStatic(dialog_, "", kStaticBackground), {16, 168, 292, 10}, 1022,
+    auto* pattern = Placed(MakeStatic(dialog_, "", kStaticBackground), {16, 168, 292, 10}, 1022,
                            "Output pattern");
-    auto* outputs = Place_(new QListWidget(dialog_), {12, 185, 215, 78}, 1008, "Output list");
+    auto* outputs = Placed(new QListWidget(dialog_), {12, 185, 215, 78}, 1008, "Output list");
     outputs->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Paint(outputs, 0xFAFFFA, 0x000000);
     Paint(input_->list(), 0xFFFAFA, 0x000000);
     output_ = new OutputList(c_, dialog_, pattern, outputs);
 
-    Place_(MakeStatic(dialog_, "Convert To :", kStaticBackground), {233, 186, 55, 12}, 1027,
+    Placed(MakeStatic(dialog_, "Convert To :", kStaticBackground), {233, 186, 55, 12}, 1027,
            "Convert To :");
-    Place_(new QComboBox(dialog_), {290, 185, 54, 14}, 1023, "Convert To");
-    Place_(MakeStatic(dialog_, "  Pitch", kStaticBackground), {233, 206, 40, 12}, 0, "Pitch");
-    Place_(MakeStatic(dialog_, "1.00", kStaticBackground, Qt::AlignCenter), {275, 206, 30, 12},
+    Placed(new QComboBox(dialog_), {290, 185, 54, 14}, 1023, "Convert To");
+    Placed(MakeStatic(dialog_, "  Pitch", kStaticBackground), {233, 206, 40, 12}, 0, "Pitch");
+    Placed(MakeStatic(dialog_, "1.00", kStaticBackground, Qt::AlignCenter), {275, 206, 30, 12},
            1043, "Pitch value");
-    auto* pitch = Place_(new QSlider(Qt::Horizontal, dialog_), {233, 224, 111, 22}, 1000, "Pitch");
+    auto* pitch = Placed(new QSlider(Qt::Horizontal, dialog_), {233, 224, 111, 22}, 1000, "Pitch");
     pitch->setRange(0, 100);
     pitch->setTickPosition(QSlider::TicksBelow);
     pitch->setTickInterval(5);
     pitch->setValue(50);
 
-    auto* progress = Place_(new QProgressBar(dialog_), {5, 303, 345, 9}, 1007, "Progress");
+    auto* progress = Placed(new QProgressBar(dialog_), {5, 303, 345, 9}, 1007, "Progress");
     progress->setRange(0, 100);
     progress->setValue(0);
     progress->setTextVisible(false);
-    auto* status = Place_(MakeStatic(dialog_, "", 0x000000), {5, 314, 345, 11}, 1020, "Status");
+    auto* status = Placed(MakeStatic(dialog_, "", 0x000000), {5, 314, 345, 11}, 1020, "Status");
     status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
     for (int id : {1017, 1010}) FindItem(dialog_, id)->setEnabled(false);
@@ -325,9 +326,9 @@ void MainWindow::SetPictures() {
 }
 
 void MainWindow::ConnectCommands() {
-    for (const auto& spec : kButtons)
-        connect(FindItem<QToolButton>(dialog_, spec.id), &QToolButton::clicked, this,
-                [this, id = spec.id] { Command(id); });
+    for (const auto& entry : kButtons)
+        connect(FindItem<QToolButton>(dialog_, entry.id), &QToolButton::clicked, this,
+                [this, id = entry.id] { Command(id); });
     auto* table = input_->table();
     connect(table, &QTableWidget::cellClicked, this, [this](int row) {
         input_->RememberRow(row);

@@ -13,11 +13,11 @@ namespace {
 using tonekit::ui::DialogUnitsToPixels;
 using tonekit::ui::SetControlId;
 
-class RenameBox : public QDialog {
+class RenameBox : public MainWindowBox {
   public:
     RenameBox(Converter& c, QWidget* mainWindow, const std::string& fileName,
               std::function<bool(const std::string&)> rename)
-        : mainWindow_(mainWindow), rename_(std::move(rename)) {
+        : MainWindowBox(mainWindow), rename_(std::move(rename)) {
         setWindowTitle("Rename File");
         SetControlId(this, 149);
         setFixedSize(DialogUnitsToPixels(0, 0, 250, 70).size());
@@ -59,15 +59,6 @@ class RenameBox : public QDialog {
     }
 
   private:
-    // Close, Cancel, Escape and the close box all end here: the main window
-    // is enabled again and the box goes.
-    void done(int result) override {
-        QDialog::done(result);
-        if (mainWindow_) mainWindow_->setEnabled(true);
-        deleteLater();
-    }
-
-    QPointer<QWidget> mainWindow_;
     QLineEdit* edit_;
     std::function<bool(const std::string&)> rename_;
 };
@@ -77,7 +68,6 @@ class RenameBox : public QDialog {
 void OpenRenameBox(Converter& converter, QWidget* mainWindow, const std::string& fileName,
                    std::function<bool(const std::string&)> rename) {
     auto* box = new RenameBox(converter, mainWindow, fileName, std::move(rename));
-    mainWindow->setEnabled(false);
     box->show();
 }
 

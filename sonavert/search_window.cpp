@@ -23,11 +23,7 @@ using tonekit::ui::SetControlId;
 
 SearchWindow* g_searching = nullptr;
 
-struct Column {
-    const char* heading;
-    int width;
-};
-constexpr Column kColumns[] = {
+constexpr TableColumn kColumns[] = {
     {"#", 40}, {"Title", 180}, {"Type", 50}, {"Length", 60}, {"Path", 500}};
 constexpr std::pair<int, const char*> kTypes[] = {{1045, "WAV"}, {1046, "MP3"}, {1047, "WMA"}};
 constexpr int kControlsIdleOnly[] = {5, 2, 1, 1050, 1045, 1046, 1047};
@@ -95,18 +91,7 @@ void SearchWindow::BuildControls() {
     view_ = new QTableWidget(0, 5, this);
     view_->setGeometry(17, 65, 447, 223);
     view_->setAccessibleName("Search results");
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view_->verticalHeader()->hide();
-    view_->verticalHeader()->setDefaultSectionSize(QFontMetrics(c_.font).height() + 4);
-    view_->setFont(c_.font);
-    view_->setStyleSheet("QTableWidget { color: black; background: #F0FFFF; }");
-    for (int i = 0; i < 5; ++i) {
-        view_->setHorizontalHeaderItem(i, new QTableWidgetItem(kColumns[i].heading));
-        view_->setColumnWidth(i, kColumns[i].width);
-    }
-    view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    SetUpMediaTable(view_, c_.font, kColumns);
     view_->viewport()->installEventFilter(this);
     connect(view_, &QTableWidget::cellDoubleClicked, this, [this] { Add(); });
 

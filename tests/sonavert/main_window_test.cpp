@@ -120,18 +120,6 @@ TEST_F(MainWindowTest, MenuHoldsEveryCommandWithItsId) {
     EXPECT_EQ(menus, QStringList({"&File", "&Options", "&Help"}));
 }
 
-TEST_F(MainWindowTest, FirstStartWritesTheDefaultRecord) {
-    const auto record = ReadFile(program_ + "settings.dat");
-    ASSERT_EQ(record.size(), 796u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), program_);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data() + 260)), home_);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data() + 520)), home_);
-    EXPECT_EQ(Field(record, 780), 128);
-    EXPECT_EQ(Field(record, 784), 32768);
-    EXPECT_EQ(Field(record, 788), 1);
-    EXPECT_EQ(Field(record, 792), 0);
-}
-
 TEST_F(MainWindowTest, MenuSettingsMoveTheirMarkAndAreSavedAtExit) {
     Trigger(502);   // 64 kBps
     Trigger(1802);  // 4096 bytes
