@@ -1,7 +1,5 @@
 // wavshift_cli IN OUT RATE: one ResampleFile run to 16-bit stereo, with
 // libtonekit.so bound at run time from this program's folder, as wavshift does.
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,15 +11,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s IN OUT RATE\n", argv[0]);
         return 2;
     }
-    const std::string self = argv[0];
-    const std::string folder = self.substr(0, self.rfind('/') + 1);
-    void* library = dlopen((folder + "libtonekit.so").c_str(), RTLD_NOW);
-    wavshift::TonekitApi tk;
-    std::string missing;
-    if (!library || !wavshift::BindTonekit(library, tk, missing)) {
-        std::fprintf(stderr, "cannot bind libtonekit.so %s\n", missing.c_str());
+    wavshift::TonekitLibrary library;
+    std::string error;
+    if (!library.Load("", error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
+    const wavshift::TonekitApi& tk = library.api();
     const wavshift::ResampleJob job{argv[1], argv[2], static_cast<uint32_t>(std::atol(argv[3])),
                                     16,      2,       false};
     return wavshift::ResampleFile(tk, job, {}) ? 0 : 1;

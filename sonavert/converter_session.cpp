@@ -11,6 +11,8 @@
 #include "main_window.h"
 #include "message_pump.h"
 #include "playback.h"
+#include "ui/dialog_look.h"
+#include "ui/program_start.h"
 #include "util/regular_file.h"
 
 namespace sonavert {
@@ -21,26 +23,6 @@ constexpr size_t kWorkBufferBytes = 0x80000;
 int32_t PumpWhileWaiting(int32_t) {
     PumpMessages();
     return 0;
-}
-
-void ReportBindingFailure(const std::string& error) {
-    std::fprintf(stderr, "sonavert: %s\n", error.c_str());
-    QMessageBox box(QMessageBox::Critical, "ERROR", QString::fromStdString(error), QMessageBox::Ok);
-    box.exec();
-}
-
-// The windows' own font (a sans-serif 8 pt, 11 pixels at 96 dpi).
-QFont DialogFont() {
-    QFont font("Liberation Sans");
-    font.setPixelSize(11);
-    return font;
-}
-
-QFont ApplicationFont() {
-    QFont font("Liberation Sans");
-    font.setPixelSize(13);
-    font.setWeight(QFont::Normal);
-    return font;
 }
 
 }  // namespace
@@ -54,7 +36,7 @@ ConverterSession::~ConverterSession() {
 bool ConverterSession::Start() {
     std::string error;
     if (!library_.Load(options_.libraryPath, error)) {
-        ReportBindingFailure(error);
+        tonekit::ui::ReportBindingFailure("sonavert", error);
         return false;
     }
     ResetQuit();
@@ -69,8 +51,8 @@ bool ConverterSession::Start() {
     const Tonekit& tk = library_.api();
     workBuffer_.assign(kWorkBufferBytes, 0);
     converter_->workBuffer = workBuffer_.data();
-    QApplication::setFont(DialogFont());
-    converter_->font = ApplicationFont();
+    QApplication::setFont(tonekit::ui::DialogFont());
+    converter_->font = tonekit::ui::ArialFont();
     background_.reset(static_cast<QPixmap*>(tk.LoadResourceJpeg(":/sonavert", nullptr, 139)));
     converter_->background = background_.get();
     converter_->settings = LoadSettings(paths.settingsFile, paths.defaults);

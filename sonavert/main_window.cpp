@@ -117,16 +117,6 @@ Widget* Placed(Widget* widget, Place p, int id, const QString& accessibleName) {
     return widget;
 }
 
-void Paint(QWidget* widget, uint32_t background, uint32_t text) {
-    widget->setAutoFillBackground(true);
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, ColourFromBgr(background));
-    palette.setColor(QPalette::Window, ColourFromBgr(background));
-    palette.setColor(QPalette::Text, ColourFromBgr(text));
-    palette.setColor(QPalette::WindowText, ColourFromBgr(text));
-    widget->setPalette(palette);
-}
-
 // The controls a conversion run disables (the Convert button stays, as Stop).
 constexpr int kIdleOnlyControls[] = {1011, 1012, 1013, 1014, 1017, 1015, 1025, 1026,
                                      1023, 1030, 1031, 1016, 1042, 1033, 1000, 1008};
@@ -245,8 +235,8 @@ void MainWindow::BuildControls() {
                            "Output pattern");
     auto* outputs = Placed(new QListWidget(dialog_), {12, 185, 215, 78}, 1008, "Output list");
     outputs->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    Paint(outputs, 0xFAFFFA, 0x000000);
-    Paint(input_->list(), 0xFFFAFA, 0x000000);
+    tonekit::ui::PaintControl(outputs, 0xFAFFFA, 0x000000);
+    tonekit::ui::PaintControl(input_->list(), 0xFFFAFA, 0x000000);
     output_ = new OutputList(c_, dialog_, pattern, outputs);
 
     Placed(MakeStatic(dialog_, "Convert To :", kStaticBackground), {233, 186, 55, 12}, 1027,

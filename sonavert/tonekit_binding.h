@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tonekit.h"
-#include "util/dynamic_library.h"
+#include "util/bound_library.h"
 #include "util/function_binding.h"
 
 namespace sonavert {
@@ -33,18 +33,6 @@ struct Tonekit {
 };
 
 // The library, loaded and bound. Unloaded when destroyed.
-class TonekitLibrary {
-  public:
-    // Loads `path`, or libtonekit.so from the program's folder and then the
-    // system's search when `path` is empty, and binds every function. On
-    // failure `error` names the library or the first missing export.
-    bool Load(const std::string& path, std::string& error);
-    void Unload();
-    const Tonekit& api() const { return api_; }
-
-  private:
-    tonekit::util::DynamicLibrary library_;
-    Tonekit api_;
-};
+using TonekitLibrary = tonekit::util::BoundLibrary<Tonekit>;
 
 }  // namespace sonavert

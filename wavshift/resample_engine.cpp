@@ -36,12 +36,13 @@ class Run {
     // False when the rates differ and the resampler refused them.
     bool Usable() const { return state_ || source_.sampleRate == job_.rate; }
 
-    // Resamples block by block; false on a write error.
+    // Resamples block by block; false on a write error or when the message
+    // loop abandons the run.
     bool Blocks(const ResampleCallbacks& callbacks) {
         std::vector<char> input(kBlockBytes);
         uint64_t bytesRead = 0;
         for (;;) {
-            callbacks.pumpMessages();
+            if (!callbacks.pumpMessages()) return false;
             callbacks.progress(static_cast<int32_t>(
                 tk_.percent(static_cast<double>(bytesRead), source_.dataBytes)));
             // Silence fills what the read leaves: 0 for 16-bit, 0x80 for 8-bit samples.
@@ -109,16 +110,22 @@ bool ResampleFile(const TonekitApi& tk, const ResampleJob& job,
     tonekit::audio::WavFileWriter out;
     if (tonekit::util::SameFile(job.source.c_str(), job.output.c_str()) ||
         tk.CreateWAVHeader(job.output.c_str(), static_cast<int32_t>(headerRate), job.bits,
-                           job.channels) != 0 ||
-        !out.Append(job.output.c_str())) {
+                           job.channels) != 0) {
         tk.CloseWAV(kSlot);
         return false;
     }
-    Run run(tk, job, source, out);
-    if (!run.Usable()) out.Abandon();
-    bool ok = run.Usable() && run.Blocks(callbacks);
+    bool ok = out.Append(job.output.c_str());
+    if (ok) {
+        Run run(tk, job, source, out);
+        ok = run.Usable() && run.Blocks(callbacks);
+    }
     tk.CloseWAV(kSlot);
-    ok = out.Finish() && ok;
+    // Only a complete output stays: an abandoned or failed run removes what it wrote.
+    ok = ok && out.Finish();
+    if (!ok) {
+        out.Abandon();
+        tonekit::util::RemoveRegularFile(job.output.c_str());
+    }
     callbacks.progress(0);
     return ok;
 }

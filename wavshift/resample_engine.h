@@ -20,14 +20,15 @@ struct ResampleJob {
 };
 
 // Called once per 32,768-byte block: the percentage read, and one step of the
-// window's message loop.
+// window's message loop, which returns false to abandon the run.
 struct ResampleCallbacks {
     std::function<void(int32_t percent)> progress = [](int32_t) {};
-    std::function<void()> pumpMessages = [] {};
+    std::function<bool()> pumpMessages = [] { return true; };
 };
 
-// False when the source is not an 8- or 16-bit PCM WAV file or the output
-// cannot be created or written.
+// False when the source is not an 8- or 16-bit PCM WAV file, the output
+// cannot be created or written, or the run was abandoned. Only a complete
+// output is kept: a run that fails after creating it removes it.
 bool ResampleFile(const TonekitApi& tk, const ResampleJob& job, const ResampleCallbacks& callbacks);
 
 // Outputs (16-bit values) that Resample can write for `samples` input values.

@@ -2,18 +2,21 @@
 // from libtonekit.so at start.
 #pragma once
 
-#include <string>
-
 #include "tonekit.h"
-#include "util/function_binding.h"
+#include "util/bound_library.h"
 
 namespace wavshift {
 
 // clang-format off
-#define WAVSHIFT_TONEKIT_FUNCTIONS(X)                                                              \
+// What the resampling engine calls (Qt-free).
+#define WAVSHIFT_ENGINE_FUNCTIONS(X)                                                               \
     X(OpenWAV) X(ReadWAV) X(CloseWAV) X(CreateWAVHeader) X(ConvertAudioBufferAlign)                \
     X(InitResampler) X(Resample) X(FreeResampler) X(strrslash) X(cuts) X(strcatmany) X(dw2sz)      \
     X(percent)
+// What the window adds.
+#define WAVSHIFT_WINDOW_FUNCTIONS(X)                                                               \
+    X(AddComboStrings) X(EnableWindows10) X(LoadResourceJpeg) X(GetOpenFilenames)
+#define WAVSHIFT_TONEKIT_FUNCTIONS(X) WAVSHIFT_ENGINE_FUNCTIONS(X) WAVSHIFT_WINDOW_FUNCTIONS(X)
 // clang-format on
 
 struct TonekitApi {
@@ -24,8 +27,6 @@ struct TonekitApi {
     }
 };
 
-// Looks every function up in a library opened with dlopen; false, naming the
-// first missing export in `missing`, when one is absent.
-bool BindTonekit(void* library, TonekitApi& api, std::string& missing);
+using TonekitLibrary = tonekit::util::BoundLibrary<TonekitApi>;
 
 }  // namespace wavshift

@@ -14,7 +14,7 @@ namespace {
 wavshift::TonekitApi Linked() {
     wavshift::TonekitApi api;
 #define LINK(name) api.name = &::name;
-    WAVSHIFT_TONEKIT_FUNCTIONS(LINK)
+    WAVSHIFT_ENGINE_FUNCTIONS(LINK)
 #undef LINK
     return api;
 }
@@ -26,12 +26,13 @@ class ResampleEngine : public ::testing::Test {
         callbacks.progress = [progress](int32_t p) {
             if (progress) progress->push_back(p);
         };
-        callbacks.pumpMessages = [this] { ++pumps; };
+        callbacks.pumpMessages = [this] { return ++pumps != abandonAtPump; };
         return wavshift::ResampleFile(tk, job, callbacks);
     }
     wavshift::TonekitApi tk = Linked();
     TempDir dir;
     int pumps = 0;
+    int abandonAtPump = 0;  // the message-loop step that abandons the run, 0 for none
 };
 
 TEST_F(ResampleEngine, SameFormatCopiesTheData) {
@@ -43,6 +44,14 @@ TEST_F(ResampleEngine, SameFormatCopiesTheData) {
     EXPECT_EQ(progress.front(), 0);
     EXPECT_EQ(progress.back(), 0);
     EXPECT_EQ(pumps, 4);  // three blocks and the empty read that ends the loop
+}
+
+TEST_F(ResampleEngine, AnAbandonedRunRemovesItsOutput) {
+    WriteFile(dir / "a.wav", SimpleWav(44100, 16, 2, StereoRamp(20000)));
+    abandonAtPump = 2;
+    EXPECT_FALSE(Run({dir / "a.wav", dir / "a.resampled.wav", 48000, 16, 2, false}));
+    EXPECT_EQ(access((dir / "a.resampled.wav").c_str(), F_OK), -1);
+    EXPECT_EQ(pumps, 2);
 }
 
 TEST_F(ResampleEngine, ShortFilesKeepTheRatioOfTheirLength) {

@@ -1,6 +1,8 @@
-// Draws the converter's own artwork into a folder: the button pictures, the
-// window icon, the About picture and the background texture. Run once by hand
-// (`draw_artwork sonavert/resources/pictures`); the results are committed.
+// Draws the programs' own artwork: the converter's button pictures, window
+// icon, About picture and background texture, and the resampler's icon,
+// picture and background. Run once by hand
+// (`draw_artwork sonavert/resources/pictures wavshift/resources/pictures`);
+// the results are committed.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -108,14 +110,59 @@ void Emblem(QPainter& p, double s) {
     p.drawRect(QRectF(s * 0.45, s * 0.12, s * 0.22, s * 0.06));
 }
 
-QImage Background() {
+// Two waves of different pitch over the emblem's sky: wavshift's icon.
+void ShiftEmblem(QPainter& p, double s) {
+    QLinearGradient sky(0, 0, 0, s);
+    sky.setColorAt(0, QColor(0x4B, 0x64, 0xAA));
+    sky.setColorAt(1, QColor(0x1E, 0x2A, 0x55));
+    p.setBrush(sky);
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(0, 0, s, s), s / 8, s / 8);
+    p.setBrush(Qt::NoBrush);
+    const QColor colours[] = {QColor(0xFF, 0xD2, 0x60), Qt::white};
+    for (int wave = 0; wave < 2; ++wave) {
+        p.setPen(QPen(colours[wave], s / 22));
+        QPainterPath path;
+        const double y = s * (0.33 + 0.36 * wave);
+        path.moveTo(s * 0.1, y);
+        for (int i = 1; i <= 60; ++i) {
+            const double x = s * (0.1 + 0.8 * i / 60.0);
+            path.lineTo(x, y + s * 0.1 * std::sin(i * (0.21 + 0.2 * wave)));
+        }
+        p.drawPath(path);
+    }
+}
+
+// A wide strip of the same two waves: the picture in wavshift's window.
+QImage ShiftStrip() {
+    QImage image(88, 40, QImage::Format_RGB32);
+    image.fill(QColor(0x4B, 0x64, 0xAA));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor colours[] = {QColor(0xFF, 0xD2, 0x60), Qt::white};
+    for (int wave = 0; wave < 2; ++wave) {
+        p.setPen(QPen(colours[wave], 2));
+        QPainterPath path;
+        const double y = 12 + 16 * wave;
+        path.moveTo(4, y);
+        for (int x = 5; x <= 84; ++x)
+            path.lineTo(x, y + 6 * std::sin((x - 4) * (0.12 + 0.14 * wave)));
+        p.drawPath(path);
+    }
+    return image;
+}
+
+// A grained diagonal texture, in shades around `base`.
+QImage Background(int seed, QColor base) {
     QImage image(256, 256, QImage::Format_RGB32);
-    QRandomGenerator random(139);
+    QRandomGenerator random(seed);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const int grain = static_cast<int>(random.bounded(9)) - 4;
             const int shade = 12 * std::sin((x + y) * 0.049);
-            image.setPixel(x, y, qRgb(214 + shade + grain, 220 + shade + grain, 232 + grain));
+            image.setPixel(x, y,
+                           qRgb(base.red() + shade + grain, base.green() + shade + grain,
+                                base.blue() + grain));
         }
     image.setDotsPerMeterX(3780);  // 96 dpi
     image.setDotsPerMeterY(3780);
@@ -142,6 +189,12 @@ int main(int argc, char** argv) {
     };
     for (const auto& e : entries)
         Picture(e.size, e.background, e.draw).save(out.filePath(QString::number(e.id) + ".png"));
-    Background().save(out.filePath("139.jpg"), "JPG", 90);
+    Background(139, QColor(214, 220, 232)).save(out.filePath("139.jpg"), "JPG", 90);
+    if (argc > 2) {
+        const QDir wavshift(argv[2]);
+        Picture(64, white, ShiftEmblem).save(wavshift.filePath("102.png"));
+        Background(104, QColor(206, 214, 230)).save(wavshift.filePath("104.jpg"), "JPG", 90);
+        ShiftStrip().save(wavshift.filePath("106.png"));
+    }
     return 0;
 }
