@@ -74,9 +74,9 @@ QWidget* MakeUpDown(QWidget* parent, Place place, const std::function<void(int)>
         const char* name;
         int direction;
         QRect rect;
-    } arrows[] = {{Qt::UpArrow, "Rate up", 1, QRect(0, 0, area.width(), half)},
-                  {Qt::DownArrow, "Rate down", -1,
-                   QRect(0, half, area.width(), area.height() - half)}};
+    } arrows[] = {
+        {Qt::UpArrow, "Rate up", 1, QRect(0, 0, area.width(), half)},
+        {Qt::DownArrow, "Rate down", -1, QRect(0, half, area.width(), area.height() - half)}};
     for (const auto& a : arrows) {
         auto* button = new QToolButton(upDown);
         button->setArrowType(a.arrow);
@@ -84,7 +84,8 @@ QWidget* MakeUpDown(QWidget* parent, Place place, const std::function<void(int)>
         button->setAutoRepeat(true);
         button->setAccessibleName(a.name);
         const int direction = a.direction;
-        QObject::connect(button, &QToolButton::clicked, upDown, [step, direction] { step(direction); });
+        QObject::connect(button, &QToolButton::clicked, upDown,
+                         [step, direction] { step(direction); });
     }
     return upDown;
 }
@@ -116,9 +117,10 @@ WavshiftWindow::WavshiftWindow(const TonekitApi& tk, const QPixmap* background) 
 }
 
 void WavshiftWindow::Build() {
-    auto* name = Placed(tonekit::ui::MakeStatic<tonekit::ui::ElidingStatic>(this, "  [ no file ]", 0xFFFFFF,
-                                                Qt::AlignLeft | Qt::AlignVCenter, 0x000000),
-                        {7, 7, 227, 12}, 1015, "Source file");
+    auto* name =
+        Placed(tonekit::ui::MakeStatic<tonekit::ui::ElidingStatic>(
+                   this, "  [ no file ]", 0xFFFFFF, Qt::AlignLeft | Qt::AlignVCenter, 0x000000),
+               {7, 7, 227, 12}, 1015, "Source file");
     name->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     BuildFormatControls();
     BuildRunControls();
@@ -154,8 +156,8 @@ void WavshiftWindow::BuildFormatControls() {
 }
 
 void WavshiftWindow::BuildRunControls() {
-    for (const auto& [id, text, y] : {std::tuple{1013, "Overwrite Original", 69},
-                                      std::tuple{1012, "Change Pitch", 82}}) {
+    for (const auto& [id, text, y] :
+         {std::tuple{1013, "Overwrite Original", 69}, std::tuple{1012, "Change Pitch", 82}}) {
         auto* box = Placed(new QCheckBox(text, this), {7, y, 87, 11}, id, text);
         tonekit::ui::PaintControl(box, kStaticBackground, 0xFFFFFF);
     }
@@ -193,8 +195,8 @@ void WavshiftWindow::GoIdle() {
 
 void WavshiftWindow::EnableControls(bool enable) {
     const int* ids = kFileControls;
-    tk_.EnableWindows10(this, enable ? 1 : 0, ids[0], ids[1], ids[2], ids[3], ids[4], ids[5], ids[6],
-                        ids[7], 0, 0);
+    tk_.EnableWindows10(this, enable ? 1 : 0, ids[0], ids[1], ids[2], ids[3], ids[4], ids[5],
+                        ids[6], ids[7], 0, 0);
 }
 
 bool WavshiftWindow::ReadFormat(const std::string& path, WavInfo& info, std::string& reason) {
@@ -246,8 +248,8 @@ void WavshiftWindow::LoadSource(const std::string& path) {
 void WavshiftWindow::ShowFormat(const WavInfo& info) {
     FindItem<QLabel>(this, 1017)->setText(ChannelsText(info.channels));
     FindItem<QLabel>(this, 1018)->setText(BitsText(info.bitsPerSample));
-    FindItem<QLabel>(this, 1019)->setText(
-        QString("   ") + tk_.dw2sz(static_cast<int32_t>(info.sampleRate)) + " Hz");
+    FindItem<QLabel>(this, 1019)
+        ->setText(QString("   ") + tk_.dw2sz(static_cast<int32_t>(info.sampleRate)) + " Hz");
 }
 
 void WavshiftWindow::Open() {

@@ -130,8 +130,9 @@ TEST_F(WavshiftWindowTest, FilesThatCannotBeResampledAreNamedWithTheReason) {
     for (auto [name, reason] :
          {std::pair{"missing.wav", "No such file or directory"},
           std::pair{"text.wav", "It is not a WAV file."},
-          std::pair{"wide.wav", "It holds 24-bit audio in 2 channels (format 1). Only 8- or "
-                                "16-bit mono or stereo PCM can be resampled."}}) {
+          std::pair{"wide.wav",
+                    "It holds 24-bit audio in 2 channels (format 1). Only 8- or "
+                    "16-bit mono or stereo PCM can be resampled."}}) {
         std::string text;
         ModalAnswers answers;
         answers.Then(PressButton(QMessageBox::Ok, &text));

@@ -1,8 +1,8 @@
 // Draws the programs' own artwork: the converter's button pictures, window
-// icon, About picture and background texture, and the resampler's icon,
-// picture and background. Run once by hand
-// (`draw_artwork sonavert/resources/pictures wavshift/resources/pictures`);
-// the results are committed.
+// icon, About picture and background texture; the resampler's icon, picture
+// and background; the installer's icon, Browse picture and banner. Run once
+// by hand (`draw_artwork sonavert/resources/pictures wavshift/resources/pictures
+// installer/resources/pictures`); the results are committed.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -152,6 +152,34 @@ QImage ShiftStrip() {
     return image;
 }
 
+// A folder: the installer's Browse picture.
+void Folder(QPainter& p, double s) {
+    p.setPen(QPen(QColor(0x8A, 0x6A, 0x10), s / 16));
+    p.setBrush(QColor(0xF2, 0xC9, 0x4C));
+    p.drawRect(QRectF(s * 0.08, s * 0.3, s * 0.84, s * 0.58));
+    p.drawRect(QRectF(s * 0.08, s * 0.18, s * 0.36, s * 0.14));
+}
+
+// The installer's banner: the emblem at the left on a dark band with waves;
+// the window draws the product line over it.
+QImage InstallerBanner() {
+    QImage image(483, 62, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient band(0, 0, 483, 0);
+    band.setColorAt(0, QColor(0x1E, 0x2A, 0x55));
+    band.setColorAt(1, QColor(0x4B, 0x64, 0xAA));
+    p.fillRect(image.rect(), band);
+    p.setPen(QPen(QColor(0xFF, 0xFF, 0xFF, 60), 2));
+    QPainterPath wave;
+    wave.moveTo(0, 48);
+    for (int x = 1; x <= 483; ++x) wave.lineTo(x, 48 + 6 * std::sin(x * 0.05));
+    p.drawPath(wave);
+    p.translate(9, 7);
+    Emblem(p, 48);
+    return image;
+}
+
 // A grained diagonal texture, in shades around `base`.
 QImage Background(int seed, QColor base) {
     QImage image(256, 256, QImage::Format_RGB32);
@@ -195,6 +223,12 @@ int main(int argc, char** argv) {
         Picture(64, white, ShiftEmblem).save(wavshift.filePath("102.png"));
         Background(104, QColor(206, 214, 230)).save(wavshift.filePath("104.jpg"), "JPG", 90);
         ShiftStrip().save(wavshift.filePath("106.png"));
+    }
+    if (argc > 3) {
+        const QDir installer(argv[3]);
+        Picture(64, white, Emblem).save(installer.filePath("102.png"));
+        Picture(16, QColor(0xF0, 0xF0, 0xF0), Folder).save(installer.filePath("104.png"));
+        InstallerBanner().save(installer.filePath("112.png"));
     }
     return 0;
 }
