@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <string_view>
+
 #include "util/regular_file.h"
 
 namespace sonavert {
@@ -20,6 +22,16 @@ std::string XdgFolder(const Environment& env, const char* name, const char* fall
     return HomeFolder(env) + fallback;
 }
 
+// <prefix>/share/doc/sonavert/ when the program folder is <prefix>/bin/ of a
+// system install, else empty.
+std::string SystemDocFolder(const std::string& programFolder) {
+    constexpr std::string_view kBin = "/bin/";
+    if (!programFolder.ends_with(kBin)) return "";
+    const std::string doc =
+        programFolder.substr(0, programFolder.size() - kBin.size()) + "/share/doc/sonavert/";
+    return tonekit::util::IsFolder(doc.c_str()) ? doc : "";
+}
+
 }  // namespace
 
 std::string HomeFolder(const Environment& env) {
@@ -31,7 +43,9 @@ ProgramPaths FindProgramPaths(const std::string& programFolder, const Environmen
     ProgramPaths p;
     p.programFolder = WithSlash(programFolder);
     p.defaults.homeFolder = HomeFolder(env);
-    const bool portable = access(p.programFolder.c_str(), W_OK) == 0;
+    const std::string systemDoc = SystemDocFolder(p.programFolder);
+    p.helpPage = (systemDoc.empty() ? p.programFolder : systemDoc) + "sonavert-help.html";
+    const bool portable = systemDoc.empty() && access(p.programFolder.c_str(), W_OK) == 0;
     if (portable) {
         p.settingsFile = p.programFolder + "settings.dat";
         p.scratchFile = p.programFolder + "temp.wav";

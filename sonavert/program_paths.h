@@ -1,6 +1,7 @@
 // Where the converter keeps its files. A portable install (a writable program
-// folder) keeps settings.dat and temp.wav beside the program; otherwise the
-// settings go to $XDG_CONFIG_HOME/sonavert/ (~/.config/sonavert/) and the
+// folder) keeps settings.dat and temp.wav beside the program; otherwise, and
+// always in a system install (<prefix>/bin/ with <prefix>/share/doc/sonavert/),
+// the settings go to $XDG_CONFIG_HOME/sonavert/ (~/.config/sonavert/) and the
 // scratch file to $XDG_CACHE_HOME/sonavert/ (~/.cache/sonavert/).
 #pragma once
 
@@ -15,6 +16,7 @@ struct ProgramPaths {
     std::string programFolder;  // with its trailing '/'
     std::string settingsFile;
     std::string scratchFile;
+    std::string helpPage;       // the user guide: beside the program, or in the system's doc folder
     SettingsDefaults defaults;  // the output folder and the home folder
 };
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <map>
 
 #include "program_paths.h"
@@ -172,6 +173,25 @@ TEST(ProgramPaths, PortableOrXdg) {
     EXPECT_EQ(status, 0);
     vars.erase("HOME");
     EXPECT_EQ(sonavert::HomeFolder(env), "/");
+}
+
+TEST(ProgramPaths, ASystemInstallUsesTheXdgFoldersEvenWhenItsFolderIsWritable) {
+    TempDir dir;
+    const std::map<std::string, std::string> vars = {{"HOME", dir / "home"},
+                                                     {"XDG_CONFIG_HOME", dir / "config"}};
+    const sonavert::Environment env = [&](const char* name) -> const char* {
+        const auto it = vars.find(name);
+        return it == vars.end() ? nullptr : it->second.c_str();
+    };
+    std::filesystem::create_directories(dir / "usr/bin");
+    const auto before = sonavert::FindProgramPaths(dir / "usr/bin", env);
+    EXPECT_EQ(before.settingsFile, dir / "usr/bin/settings.dat");
+    EXPECT_EQ(before.helpPage, dir / "usr/bin/sonavert-help.html");
+    std::filesystem::create_directories(dir / "usr/share/doc/sonavert");
+    const auto system = sonavert::FindProgramPaths(dir / "usr/bin", env);
+    EXPECT_EQ(system.settingsFile, dir / "config/sonavert/settings.dat");
+    EXPECT_EQ(system.scratchFile, dir / "home/.cache/sonavert/temp.wav");
+    EXPECT_EQ(system.helpPage, dir / "usr/share/doc/sonavert/sonavert-help.html");
 }
 
 }  // namespace
