@@ -8,16 +8,13 @@
 #include <chrono>
 #include <cstdio>
 
+#include "conversion_steps.h"
+#include "media_tags.h"
 #include "message_pump.h"
 #include "util/regular_file.h"
 
 namespace sonavert {
 namespace {
-
-constexpr int kMp3 = 0, kWav = 2, kCdTrack = 3;
-constexpr int kRipAttempts = 9;
-constexpr int32_t kRippedEnough = 1024;  // bytes a rip must reach to count
-constexpr int32_t kWavHeaderBytes = 44;
 
 constexpr char kScsiFailure[] =
     "Cannot Read From The CD Drive\n\nYour CD Drive may be incompatible\n\nCheck that your user "
@@ -45,15 +42,8 @@ int32_t ConversionProgress(int32_t percent) {
     return g_converter && g_converter->flags.stopRequested ? -1 : 0;
 }
 
-void NoSampleHook(void*) {}
-
 void Remove(const std::string& path) {
     tonekit::util::RemoveRegularFile(path.c_str());
-}
-
-// Where an output is written until it is complete: a hidden name beside it.
-std::string TemporaryFor(const std::string& output) {
-    return FolderOf(output) + "." + NameOf(output) + ".sonavert-part";
 }
 
 }  // namespace
@@ -115,8 +105,7 @@ ConversionQueue::Outcome ConversionQueue::ConvertOne(int row) {
     g_timings.decodeMs += NowMs() - decodeStart;
     if (c_.flags.stopRequested) return Outcome::StoppedBeforeEncode;
     // A decode that failed, or left no audio, gives nothing to encode.
-    if (!decoded || c_.tk.FileSize(c_.paths.scratchFile.c_str()) <= kWavHeaderBytes)
-        return Outcome::Failed;
+    if (!decoded) return Outcome::Failed;
 
     // The output is written under a temporary name and takes its own name
     // only when complete, so a failed encode never costs an existing file.
@@ -126,6 +115,9 @@ ConversionQueue::Outcome ConversionQueue::ConvertOne(int row) {
     const bool encoded = Encode(format, temporary, title);
     g_timings.encodeMs += NowMs() - encodeStart;
     const bool stopped = c_.flags.stopRequested;
+    // The input's tags and cover go with it; an output that cannot take them
+    // is still a good conversion.
+    if (encoded && !stopped) WriteMediaTags(temporary, format, ReadMediaTags(path));
     const bool replacesInput = tonekit::util::SameFile(path.c_str(), output.c_str());
     if (!encoded || (stopped && replacesInput) ||
         std::rename(temporary.c_str(), output.c_str()) != 0) {
@@ -135,52 +127,29 @@ ConversionQueue::Outcome ConversionQueue::ConvertOne(int row) {
     return stopped ? Outcome::Stopped : Outcome::Done;
 }
 
+StepHooks ConversionQueue::Hooks() {
+    StepHooks hooks;
+    hooks.progress = ConversionProgress;
+    hooks.stopRequested = [this] { return c_.flags.stopRequested; };
+    hooks.ripFailed = [this] { view_.Warn("SCSI FAILURE", kScsiFailure); };
+    return hooks;
+}
+
 bool ConversionQueue::Decode(int type, const std::string& path, const std::string& title) {
-    const char* scratch = c_.paths.scratchFile.c_str();
-    bool decoded = false;
-    if (type == kWav) {
-        view_.SetStatus(" Preparing to Convert ... " + title);
-        decoded = c_.tk.ResampleWAV(path.c_str(), scratch, 44100, 16, 2, 0, ConversionProgress,
-                                    NoSampleHook, 1) != nullptr;
-    } else if (type == kCdTrack) {
-        view_.SetStatus(" Ripping CD Audio ... " + title);
-        decoded = RipCdTrack(path);
-    } else {  // MP3, WMA, and whatever else the reader decodes (FLAC, Ogg, ...)
-        view_.SetStatus(" Preparing to Convert ... " + title);
-        decoded = c_.tk.WMA2WAV(path.c_str(), scratch, ConversionProgress) == 0;
-    }
+    view_.SetStatus((type == kCdTrack ? " Ripping CD Audio ... " : " Preparing to Convert ... ") +
+                    title);
+    const bool decoded = DecodeToScratch(c_.tk, type, path, c_.paths.scratchFile, Hooks());
     view_.SetProgress(0);
     return decoded;
 }
 
-bool ConversionQueue::RipCdTrack(const std::string& track) {
-    const char* scratch = c_.paths.scratchFile.c_str();
-    for (int attempt = 0; attempt < kRipAttempts; ++attempt) {
-        c_.tk.CDtoWAV(track.c_str(), scratch, attempt, ConversionProgress);
-        if (c_.tk.FileSize(scratch) >= kRippedEnough) return true;
-        if (c_.flags.stopRequested) return false;
-    }
-    view_.Warn("SCSI FAILURE", kScsiFailure);
-    return false;
-}
-
 bool ConversionQueue::Encode(int format, const std::string& temporary, const std::string& title) {
-    const char* scratch = c_.paths.scratchFile.c_str();
-    bool encoded = false;
+    static constexpr const char* kEncoding[] = {" Encoding to MP3 ...", " Encoding to WMA ...",
+                                                " Encoding to WAV ... "};
+    view_.SetStatus(kEncoding[format] + title);
     // The bitrate is read now, so a change from the menu applies from here on.
-    const int32_t bitrate = c_.settings.bitrate;
-    if (format == kWav) {
-        view_.SetStatus(" Encoding to WAV ... " + title);
-        encoded = c_.tk.ResampleWAV(scratch, temporary.c_str(), 44100, 16, 2, 0, ConversionProgress,
-                                    NoSampleHook, 1) != nullptr;
-    } else if (format == kMp3) {
-        view_.SetStatus(" Encoding to MP3 ..." + title);
-        encoded =
-            c_.tk.WAV2MP3(scratch, temporary.c_str(), bitrate, 44100, ConversionProgress) == 0;
-    } else {
-        view_.SetStatus(" Encoding to WMA ..." + title);
-        encoded = c_.tk.WAV2WMA(scratch, temporary.c_str(), bitrate, ConversionProgress) == 0;
-    }
+    const bool encoded = EncodeFromScratch(c_.tk, format, c_.paths.scratchFile, temporary,
+                                           c_.settings.bitrate, Hooks());
     view_.SetProgress(0);
     return encoded;
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "conversion_steps.h"
 #include "converter.h"
 
 namespace sonavert {
@@ -45,7 +46,7 @@ class ConversionQueue {
     enum class Outcome { Done, Stopped, StoppedBeforeEncode, Failed, Skipped };
     Outcome ConvertOne(int row);
     bool Decode(int type, const std::string& path, const std::string& title);
-    bool RipCdTrack(const std::string& track);
+    StepHooks Hooks();
     bool Encode(int format, const std::string& temporary, const std::string& title);
 
     Converter& c_;

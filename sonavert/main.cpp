@@ -6,7 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "batch/batch_main.h"
+#include "batch/batch_options.h"
 #include "converter_session.h"
 #include "main_window.h"
 #include "ui/program_start.h"
@@ -22,6 +26,10 @@ double MonotonicMs() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // `--convert`, `--help`, `--version`: the batch converter, without a display.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (sonavert::batch::IsBatchCommand(arguments))
+        return sonavert::batch::RunBatchCommand(arguments);
     if (!tonekit::ui::HasDisplay("sonavert")) return 1;
     // `--measure-startup`: print the monotonic clock once the window shows
     // and leave at once (for the start-up benchmark).

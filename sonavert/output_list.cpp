@@ -1,5 +1,7 @@
 #include "output_list.h"
 
+#include "conversion_steps.h"
+
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -23,17 +25,6 @@ constexpr char kDeleteWarning[] =
     "You are about to PERMANENTLY DELETE    \nMedia Files from your Hard Drive,    \n\nThese "
     "Files CANNOT be recovered\n\nThere is NO UNDO after this operation.\n\nPlease click NO if you "
     "are unsure\n\nAre you Sure?";
-
-// Renames without replacing a file that already has the new name.
-bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // A file system without the no-replace rename: a hard link refuses an
-    // existing name too, and the old name is dropped once the new one holds.
-    if (link(from.c_str(), to.c_str()) != 0) return false;
-    unlink(from.c_str());
-    return true;
-}
 
 }  // namespace
 

@@ -1,0 +1,124 @@
+#include "batch_plan.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <set>
+
+#include "conversion_steps.h"
+#include "converter.h"
+#include "util/regular_file.h"
+
+namespace sonavert::batch {
+namespace {
+
+constexpr size_t kMaxPathBytes = 1023;  // as the input list allows
+constexpr char kMediaTypes[] = "WAV,MP3,WMA,CDA,";
+
+std::vector<std::string>* g_found = nullptr;
+
+int32_t CollectFile(const char* path, const char*, const char*, int32_t) {
+    if (g_found) g_found->push_back(path);
+    return 0;
+}
+
+// The paths the arguments name: files as given, folders searched.
+std::vector<std::string> Gather(const Tonekit& tk, const std::vector<std::string>& inputs,
+                                bool recursive) {
+    std::vector<std::string> found;
+    g_found = &found;
+    for (const auto& input : inputs) {
+        if (!tonekit::util::IsFolder(input.c_str())) {
+            found.push_back(input);
+            continue;
+        }
+        const std::string folder =
+            input.size() > 1 && input.back() == '/' ? input.substr(0, input.size() - 1) : input;
+        tk.SearchFiles(folder.c_str(), kMediaTypes, CollectFile, recursive ? 0 : 1);
+    }
+    g_found = nullptr;
+    return found;
+}
+
+// Why `path` cannot be converted, or "" when it can; its duration when known.
+std::string Unusable(const Tonekit& tk, const std::string& path, uint64_t& duration) {
+    if (path.size() > kMaxPathBytes) return "the path is longer than 1023 bytes";
+    if (MediaTypeOf(path) == kCdTrack) return "";
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return std::strerror(errno);
+    if (!S_ISREG(st.st_mode)) return "not a regular file";
+    duration = ProbeDuration(tk, path);
+    return duration == 0 ? "cannot be read as audio" : "";
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// "<folder><title> (N)<ext>", the first N from 2 that names nothing.
+std::string FreeName(const std::string& folder, const std::string& title, const char* extension,
+                     const std::set<std::string>& taken) {
+    for (int n = 2;; ++n) {
+        const std::string candidate = folder + title + " (" + std::to_string(n) + ")" + extension;
+        if (!taken.count(candidate) && !Exists(candidate)) return candidate;
+    }
+}
+
+}  // namespace
+
+std::vector<PlannedJob> BuildPlan(const Tonekit& tk, const std::vector<std::string>& inputs,
+                                  const PlanSettings& settings) {
+    std::vector<PlannedJob> plan;
+    std::set<std::string> seen, taken;
+    const char* extension = kMediaExtensions[settings.format];
+    for (const auto& path : Gather(tk, inputs, settings.recursive)) {
+        if (!seen.insert(path).second) continue;
+        PlannedJob job;
+        job.input = path;
+        job.reason = Unusable(tk, path, job.duration);
+        if (!job.reason.empty()) {
+            job.action = Action::kUnusable;
+            plan.push_back(std::move(job));
+            continue;
+        }
+        const std::string title = TitleOf(path);
+        job.output = settings.outputFolder + title + extension;
+        // Two inputs never share an output; an existing file is replaced
+        // only when asked.
+        const bool planned = taken.count(job.output) != 0;
+        if (planned || Exists(job.output)) {
+            if (settings.onExists == OnExists::kSkip) {
+                job.action = Action::kSkip;
+                job.reason = planned ? "another input makes this output" : "the output exists";
+            } else if (settings.onExists == OnExists::kOverwrite && !planned) {
+                job.action = Action::kOverwrite;
+            } else {
+                job.action = Action::kRename;
+                job.output = FreeName(settings.outputFolder, title, extension, taken);
+            }
+        }
+        if (job.action != Action::kSkip) taken.insert(job.output);
+        plan.push_back(std::move(job));
+    }
+    return plan;
+}
+
+const char* ActionName(Action action) {
+    switch (action) {
+        case Action::kConvert:
+            return "convert";
+        case Action::kOverwrite:
+            return "overwrite";
+        case Action::kRename:
+            return "rename";
+        case Action::kSkip:
+            return "skip";
+        case Action::kUnusable:
+            return "cannot convert";
+    }
+    return "";
+}
+
+}  // namespace sonavert::batch

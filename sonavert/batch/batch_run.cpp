@@ -1,0 +1,281 @@
+#include "batch_run.h"
+
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "converter.h"
+
+namespace sonavert::batch {
+namespace {
+
+// Decoding is the lighter phase: it counts for this share of a job.
+constexpr double kDecodeShare = 0.3;
+
+double NowSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec + now.tv_nsec / 1e9;
+}
+
+std::string Clock(double seconds) {
+    const long s = std::max(0L, static_cast<long>(seconds + 0.5));
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
+    return text;
+}
+
+// A job's weight in the overall progress: its length, or a minute when unknown.
+double Weight(const PlannedJob& job) {
+    return job.duration ? job.duration / 1e7 : 60.0;
+}
+
+bool Converts(const PlannedJob& job) {
+    return job.action == Action::kConvert || job.action == Action::kOverwrite ||
+           job.action == Action::kRename;
+}
+
+struct Worker {
+    size_t job = 0;
+    pid_t pid = -1;
+    int fd = -1;
+    std::string pending;  // a report line not yet complete
+    int phase = kDecoding;
+    int percent = 0;
+    bool reported = false;
+    JobOutcome outcome;
+
+    double Fraction() const {
+        return phase == kDecoding ? kDecodeShare * percent / 100.0
+                                  : kDecodeShare + (1 - kDecodeShare) * percent / 100.0;
+    }
+};
+
+class Coordinator {
+  public:
+    Coordinator(const Tonekit& tk, const std::vector<PlannedJob>& plan, const RunSettings& s)
+        : tk_(tk), plan_(plan), settings_(s), outcomes_(plan.size()) {
+        for (size_t i = 0; i < plan.size(); ++i) {
+            if (Converts(plan[i])) {
+                queue_.push_back(i);
+                total_ += Weight(plan[i]);
+            } else if (plan[i].action == Action::kUnusable) {
+                outcomes_[i] = {JobOutcome::Result::kFailed, plan[i].reason, 0};
+            } else {
+                outcomes_[i] = {JobOutcome::Result::kSkipped, plan[i].reason, 0};
+            }
+        }
+    }
+
+    std::vector<JobOutcome> Run() {
+        started_ = NowSeconds();
+        size_t next = 0;
+        while (next < queue_.size() || !workers_.empty()) {
+            while (!StopRequested() && next < queue_.size() &&
+                   workers_.size() < static_cast<size_t>(settings_.jobs))
+                Start(queue_[next++]);
+            if (StopRequested()) {
+                for (const auto& w : workers_) kill(w.pid, SIGINT);
+                for (; next < queue_.size(); ++next)
+                    outcomes_[queue_[next]] = {JobOutcome::Result::kFailed, "interrupted", 0};
+            }
+            if (workers_.empty()) break;
+            Wait();
+            Show();
+        }
+        ClearShown();
+        return outcomes_;
+    }
+
+  private:
+    void Start(size_t job) {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0) {
+            outcomes_[job] = {JobOutcome::Result::kFailed, std::strerror(errno), 0};
+            return;
+        }
+        std::fflush(nullptr);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(fds[0]);
+            for (const auto& w : workers_) close(w.fd);
+            _exit(RunWorker(tk_, plan_[job], settings_.worker, fds[1]));
+        }
+        close(fds[1]);
+        if (pid < 0) {
+            close(fds[0]);
+            outcomes_[job] = {JobOutcome::Result::kFailed, std::strerror(errno), 0};
+            return;
+        }
+        Worker w;
+        w.job = job;
+        w.pid = pid;
+        w.fd = fds[0];
+        workers_.push_back(std::move(w));
+        if (!settings_.terminal && !settings_.quiet)
+            Line("started  " + plan_[job].input + " -> " + NameOf(plan_[job].output));
+    }
+
+    // Reads what the workers reported and reaps those that ended.
+    void Wait() {
+        std::vector<pollfd> fds;
+        for (const auto& w : workers_) fds.push_back({w.fd, POLLIN, 0});
+        if (poll(fds.data(), fds.size(), 200) < 0) return;  // a signal: looked at by the caller
+        for (size_t i = 0; i < fds.size(); ++i)
+            if (fds[i].revents) Read(workers_[i]);
+        for (auto it = workers_.begin(); it != workers_.end();) {
+            if (it->fd >= 0) {
+                ++it;
+                continue;
+            }
+            Finish(*it);
+            it = workers_.erase(it);
+        }
+    }
+
+    void Read(Worker& w) {
+        char buffer[512];
+        const ssize_t n = read(w.fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) return;
+        if (n <= 0) {
+            close(w.fd);
+            w.fd = -1;
+            return;
+        }
+        w.pending.append(buffer, static_cast<size_t>(n));
+        for (size_t end; (end = w.pending.find('\n')) != std::string::npos;) {
+            const std::string line = w.pending.substr(0, end);
+            w.pending.erase(0, end + 1);
+            if (line.rfind("p ", 0) == 0) {
+                std::sscanf(line.c_str(), "p %d %d", &w.phase, &w.percent);
+            } else if (line.rfind("r ", 0) == 0) {
+                w.reported = true;
+                const bool ok = line.size() >= 3 && line[2] == '1';
+                w.outcome.result = ok ? JobOutcome::Result::kDone : JobOutcome::Result::kFailed;
+                w.outcome.reason = line.size() > 4 ? line.substr(4) : "";
+            }
+        }
+    }
+
+    void Finish(Worker& w) {
+        int status = 0;
+        rusage usage{};
+        while (wait4(w.pid, &status, 0, &usage) < 0 && errno == EINTR) {
+        }
+        w.outcome.peakKib = usage.ru_maxrss;
+        if (!w.reported) {
+            w.outcome.result = JobOutcome::Result::kFailed;
+            w.outcome.reason = WIFSIGNALED(status) ? std::string("the worker ended by ") +
+                                                         strsignal(WTERMSIG(status))
+                                                   : "the worker ended without a report";
+        }
+        outcomes_[w.job] = w.outcome;
+        finished_ += Weight(plan_[w.job]);
+        ++done_;
+        if (!settings_.terminal && !settings_.quiet) {
+            ClearShown();
+            const bool ok = w.outcome.result == JobOutcome::Result::kDone;
+            Line((ok ? "done     " : "failed   ") + plan_[w.job].input +
+                 (ok ? "" : ": " + w.outcome.reason));
+        }
+    }
+
+    // The overall line: a bar, jobs done, elapsed time and an estimate of
+    // the rest from the rate so far.
+    std::string Overall() const {
+        double progress = finished_;
+        for (const auto& w : workers_) progress += Weight(plan_[w.job]) * w.Fraction();
+        const double fraction = total_ > 0 ? std::min(1.0, progress / total_) : 1.0;
+        const double elapsed = NowSeconds() - started_;
+        std::string bar(30, '.');
+        std::fill_n(bar.begin(), static_cast<size_t>(fraction * 30), '#');
+        const std::string left = fraction > 0.01 ? "~" + Clock(elapsed / fraction - elapsed) : "?";
+        return "[" + bar + "] " + std::to_string(done_) + "/" + std::to_string(queue_.size()) +
+               "  elapsed " + Clock(elapsed) + "  left " + left;
+    }
+
+    void Show() {
+        if (settings_.quiet || !settings_.terminal) return;
+        ClearShown();
+        for (const auto& w : workers_) {
+            static constexpr const char* kPhases[] = {"decoding", "encoding"};
+            char head[32];
+            std::snprintf(head, sizeof head, "  %3d%% %s  ", w.percent, kPhases[w.phase & 1]);
+            Line(head + NameOf(plan_[w.job].input));
+        }
+        Line(Overall());
+    }
+
+    void Line(const std::string& text) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        if (settings_.terminal) ++shown_;
+    }
+
+    // Takes back the lines drawn last time, on a terminal.
+    void ClearShown() {
+        if (!settings_.terminal) return;
+        for (; shown_ > 0; --shown_) std::fputs("\x1b[1A\x1b[2K", stderr);
+        std::fflush(stderr);
+    }
+
+    const Tonekit& tk_;
+    const std::vector<PlannedJob>& plan_;
+    const RunSettings& settings_;
+    std::vector<JobOutcome> outcomes_;
+    std::vector<size_t> queue_;
+    std::vector<Worker> workers_;
+    double total_ = 0, finished_ = 0, started_ = 0;
+    size_t done_ = 0;
+    int shown_ = 0;
+};
+
+std::string DurationText(const PlannedJob& job) {
+    return job.duration ? Clock(job.duration / 1e7) : "-";
+}
+
+}  // namespace
+
+std::vector<JobOutcome> RunPlan(const Tonekit& tk, const std::vector<PlannedJob>& plan,
+                                const RunSettings& settings) {
+    return Coordinator(tk, plan, settings).Run();
+}
+
+void PrintPlan(const std::vector<PlannedJob>& plan, FILE* out) {
+    for (const auto& job : plan) {
+        std::fprintf(out, "%s -> %s  (%s%s%s)\n", job.input.c_str(),
+                     job.output.empty() ? "-" : job.output.c_str(), ActionName(job.action),
+                     job.reason.empty() ? "" : ": ", job.reason.c_str());
+    }
+}
+
+void PrintSummary(const std::vector<PlannedJob>& plan, const std::vector<JobOutcome>& outcomes,
+                  FILE* out) {
+    size_t inputWidth = 5, outputWidth = 6;
+    for (const auto& job : plan) {
+        inputWidth = std::max(inputWidth, job.input.size());
+        outputWidth = std::max(outputWidth, job.output.size());
+    }
+    const int iw = static_cast<int>(inputWidth), ow = static_cast<int>(outputWidth);
+    std::fprintf(out, "%-*s  %-*s  %8s  %s\n", iw, "input", ow, "output", "duration", "result");
+    for (size_t i = 0; i < plan.size(); ++i) {
+        const JobOutcome& o = outcomes[i];
+        const std::string result = o.result == JobOutcome::Result::kDone ? "done"
+                                   : o.result == JobOutcome::Result::kFailed
+                                       ? "failed: " + o.reason
+                                       : "skipped" + (o.reason.empty() ? "" : ": " + o.reason);
+        std::fprintf(out, "%-*s  %-*s  %8s  %s\n", iw, plan[i].input.c_str(), ow,
+                     plan[i].output.empty() ? "-" : plan[i].output.c_str(),
+                     DurationText(plan[i]).c_str(), result.c_str());
+    }
+}
+
+}  // namespace sonavert::batch

@@ -1,0 +1,39 @@
+// The coordinator of a batch run: starts up to N workers, shows their
+// progress, and prints the summary.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "batch_plan.h"
+#include "batch_worker.h"
+
+namespace sonavert::batch {
+
+struct JobOutcome {
+    enum class Result { kDone, kFailed, kSkipped };
+    Result result = Result::kSkipped;
+    std::string reason;
+    long peakKib = 0;  // the worker's peak resident memory
+};
+
+struct RunSettings {
+    WorkerSettings worker;
+    int jobs = 1;
+    bool quiet = false;
+    bool terminal = false;  // progress redrawn in place (stderr is a terminal)
+};
+
+// Runs every job of `plan` that converts; returns one outcome per job.
+std::vector<JobOutcome> RunPlan(const Tonekit& tk, const std::vector<PlannedJob>& plan,
+                                const RunSettings& settings);
+
+// The plan as --dry-run prints it.
+void PrintPlan(const std::vector<PlannedJob>& plan, FILE* out);
+
+// The table at the end: input, output, duration, result.
+void PrintSummary(const std::vector<PlannedJob>& plan, const std::vector<JobOutcome>& outcomes,
+                  FILE* out);
+
+}  // namespace sonavert::batch

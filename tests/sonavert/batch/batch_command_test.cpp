@@ -1,0 +1,258 @@
+// `sonavert --convert` through its real binary, copied with libtonekit.so
+// into a program folder of its own, on inputs made by ffmpeg.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "peer_tools.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+std::string Quote(const std::string& text) {
+    return "'" + text + "'";
+}
+
+// Every format tag ffprobe reads from a file, by lower-case name.
+std::map<std::string, std::string> Tags(const std::string& path) {
+    std::string out;
+    RunCommand("ffprobe -v error -show_entries format_tags -of flat=s=_ " + Quote(path), &out);
+    std::map<std::string, std::string> tags;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        std::string key = line.substr(std::string("format_tags_").size(),
+                                      equals - std::string("format_tags_").size());
+        for (auto& c : key) c = static_cast<char>(std::tolower(c));
+        if (key == "wm_year") key = "date";  // ffmpeg's name for the ASF year
+        std::string value = line.substr(equals + 1);
+        if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
+        tags[key] = value;
+    }
+    return tags;
+}
+
+// "codec width height" of the attached picture, or "" when there is none.
+std::string Cover(const std::string& path) {
+    std::string out;
+    RunCommand(
+        "ffprobe -v error -select_streams v -show_entries stream=codec_name,width,height "
+        "-of csv=p=0 " +
+            Quote(path),
+        &out);
+    return out;
+}
+
+class BatchCommand : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        inputs_ = new TempDir;
+        const std::string in = inputs_->path() + "/";
+        auto make = [](const std::string& command) {
+            ASSERT_EQ(RunCommand("ffmpeg -v error -y " + command), 0) << command;
+        };
+        make("-f lavfi -i color=red:s=64x64 -frames:v 1 " + in + "cover.png");
+        make(
+            "-f lavfi -i sine=440:duration=3 -ac 2 -metadata title='Wave Title' "
+            "-metadata artist='Wave Artist' -metadata album='Wave Album' " +
+            in + "wave.wav");
+        make("-f lavfi -i sine=550:duration=2 -i " + in +
+             "cover.png -map 0 -map 1 -ac 2 "
+             "-c:a libmp3lame -b:a 128k -c:v copy -id3v2_version 3 "
+             "-metadata:s:v comment='Cover (front)' -metadata title='Song Title' "
+             "-metadata artist='Song Artist' -metadata album='Song Album' -metadata track=7 "
+             "-metadata date=1999 -metadata genre=Jazz " +
+             in + "song.mp3");
+        make(
+            "-f lavfi -i sine=660:duration=2 -ac 2 -c:a wmav2 -b:a 128k "
+            "-metadata title='Wma Title' -metadata artist='Wma Artist' " +
+            in + "tune.wma");
+        make(
+            "-f lavfi -i sine=770:duration=1 -ac 2 -c:a libmp3lame -b:a 128k "
+            "-map_metadata -1 -write_xing 0 " +
+            in + "plain.mp3");
+    }
+    static void TearDownTestSuite() { delete inputs_; }
+
+    void SetUp() override {
+        program_ = dir_ / "program/";
+        fs::create_directories(program_);
+        for (const char* file : {"sonavert", "libtonekit.so"})
+            fs::copy_file(std::string(BIN_DIR "/") + file, program_ + file);
+        fs::create_directories(dir_ / "in");
+        fs::create_directories(dir_ / "out");
+    }
+
+    void CopyInput(const std::string& name, const std::string& as = "") {
+        fs::copy_file(inputs_->path() + "/" + name, dir_ / ("in/" + (as.empty() ? name : as)));
+    }
+
+    int Convert(const std::string& arguments, std::string* output = nullptr) {
+        return RunCommand("cd " + Quote(dir_.path()) + " && " + Quote(program_ + "sonavert") +
+                              " --convert --output out " + arguments + " 2>&1",
+                          output);
+    }
+
+    std::vector<std::string> Listing(const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    static TempDir* inputs_;
+    TempDir dir_;
+    std::string program_;
+};
+
+TempDir* BatchCommand::inputs_ = nullptr;
+
+class BatchFormats : public BatchCommand, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(BatchFormats, AFolderOfMixedInputsKeepsItsTagsAndCover) {
+    const std::string format = GetParam();
+    for (const char* name : {"wave.wav", "song.mp3", "tune.wma", "plain.mp3"}) CopyInput(name);
+    std::string log;
+    ASSERT_EQ(Convert("--to " + format + " --jobs 2 in", &log), 0) << log;
+    const std::map<std::string, std::string> codecs = {
+        {"mp3", "mp3"}, {"wma", "wmav2"}, {"wav", "pcm_s16le"}};
+    for (const char* stem : {"wave", "song", "tune", "plain"}) {
+        std::string inputName;
+        for (const auto& name : Listing(dir_ / "in"))
+            if (name.rfind(std::string(stem) + ".", 0) == 0) inputName = name;
+        const std::string in = dir_ / ("in/" + inputName);
+        const std::string out = dir_ / ("out/" + std::string(stem) + "." + format);
+        SCOPED_TRACE(out);
+        EXPECT_EQ(Probe(out, "stream=codec_name").substr(0, codecs.at(format).size()),
+                  codecs.at(format));
+        EXPECT_EQ(Probe(out, "stream=sample_rate").substr(0, 5), "44100");
+        EXPECT_NEAR(std::stod(Probe(out, "format=duration")),
+                    std::stod(Probe(in, "format=duration")), 0.2);
+        const auto before = Tags(in), after = Tags(out);
+        for (const char* key : {"title", "artist", "album"}) {
+            if (before.count(key))
+                EXPECT_EQ(after.count(key) ? after.at(key) : "", before.at(key)) << key;
+            else
+                EXPECT_EQ(after.count(key), 0u) << key;
+        }
+        if (format != "wav" && std::string(stem) == "song") {
+            for (const char* key : {"track", "date", "genre"})
+                EXPECT_EQ(after.count(key) ? after.at(key) : "", before.at(key)) << key;
+            EXPECT_EQ(Cover(out), Cover(in));
+        }
+    }
+    EXPECT_EQ(Listing(dir_ / "out").size(), 4u) << "no temporary file is left";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, BatchFormats, ::testing::Values("mp3", "wma", "wav"));
+
+TEST_F(BatchCommand, CollidingOutputsFollowOnExistsAndADryRunWritesNothing) {
+    CopyInput("wave.wav", "a.wav");
+    CopyInput("song.mp3", "a.mp3");
+    std::string plan;
+    ASSERT_EQ(Convert("--to mp3 --dry-run in/a.wav in/a.mp3", &plan), 0);
+    EXPECT_EQ(plan, "in/a.wav -> out/a.mp3  (convert)\nin/a.mp3 -> out/a (2).mp3  (rename)\n");
+    EXPECT_TRUE(Listing(dir_ / "out").empty());
+
+    ASSERT_EQ(Convert("--to mp3 --quiet in/a.wav in/a.mp3"), 0);
+    EXPECT_EQ(Listing(dir_ / "out"), (std::vector<std::string>{"a (2).mp3", "a.mp3"}));
+    EXPECT_EQ(Tags(dir_ / "out/a.mp3")["title"], "Wave Title");
+    EXPECT_EQ(Tags(dir_ / "out/a (2).mp3")["title"], "Song Title");
+
+    std::string out;
+    ASSERT_EQ(Convert("--to mp3 --dry-run --on-exists skip in/a.mp3", &out), 0);
+    EXPECT_EQ(out, "in/a.mp3 -> out/a.mp3  (skip: the output exists)\n");
+    ASSERT_EQ(Convert("--to mp3 --dry-run --on-exists overwrite in/a.mp3 in/a.wav", &out), 0);
+    EXPECT_EQ(out, "in/a.mp3 -> out/a.mp3  (overwrite)\nin/a.wav -> out/a (3).mp3  (rename)\n");
+    ASSERT_EQ(Convert("--to mp3 --quiet --on-exists overwrite in/a.mp3"), 0);
+    EXPECT_EQ(Tags(dir_ / "out/a.mp3")["title"], "Song Title");
+}
+
+TEST_F(BatchCommand, ATruncatedInputFailsVerificationAndNothingIsLeft) {
+    CopyInput("wave.wav", "whole.wav");
+    // The header still claims three seconds; the file holds one.
+    const Bytes wave = ReadFile(dir_ / "in/whole.wav");
+    WriteFile(dir_ / "in/cut.wav", Bytes(wave.begin(), wave.begin() + 44 + 176400));
+    std::string log;
+    EXPECT_EQ(Convert("--to mp3 --jobs 2 in", &log), 1) << log;
+    EXPECT_NE(log.find("failed: the output lasts"), std::string::npos) << log;
+    EXPECT_EQ(Listing(dir_ / "out"), (std::vector<std::string>{"whole.mp3"}));
+    // Without the check the short output is kept.
+    EXPECT_EQ(Convert("--to mp3 --no-verify --quiet in/cut.wav", &log), 0) << log;
+}
+
+TEST_F(BatchCommand, AnInterruptLeavesNoScratchTemporaryOrHalfOutput) {
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=440:duration=60 -ac 2 " +
+                         Quote(dir_ / "in/long.wav")),
+              0);
+    for (int i = 1; i <= 3; ++i)
+        fs::copy_file(dir_ / "in/long.wav", dir_ / ("in/long" + std::to_string(i) + ".wav"));
+    const pid_t pid = fork();
+    if (pid == 0) {
+        chdir(dir_.path().c_str());
+        freopen("/dev/null", "w", stdout);
+        freopen("/dev/null", "w", stderr);
+        execl((program_ + "sonavert").c_str(), "sonavert", "--convert", "--to", "mp3", "--output",
+              "out", "--jobs", "2", "in", nullptr);
+        _exit(127);
+    }
+    // Wait until an encode is under way, then interrupt.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    auto encoding = [&] {
+        for (const auto& name : Listing(dir_ / "out"))
+            if (name.find(".sonavert-part") != std::string::npos) return true;
+        return false;
+    };
+    while (!encoding() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(encoding());
+    kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    for (const auto& name : Listing(dir_ / "out")) {
+        EXPECT_EQ(name.find(".sonavert-part"), std::string::npos) << name;
+        EXPECT_NEAR(std::stod(Probe(dir_ / ("out/" + name), "format=duration")), 60.0, 0.2) << name;
+    }
+    for (const auto& name : Listing(program_))
+        EXPECT_EQ(name.rfind("temp", 0), std::string::npos) << "scratch left: " << name;
+}
+
+TEST_F(BatchCommand, BadUsageSaysWhatIsWrong) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"--to ogg in", "sonavert: --to takes mp3, wma or wav, not 'ogg'\n"},
+        {"--bitrate 100 in", "sonavert: --bitrate takes 192, 128, 64 or 32, not '100'\n"},
+        {"--jobs 0 in", "sonavert: --jobs takes a number from 1 to 64, not '0'\n"},
+        {"--loud in", "sonavert: unknown option '--loud'\n"},
+        {"--to", "sonavert: --to needs a value\n"},
+        {"", "sonavert: no files or folders to convert\n"},
+        {"--output nowhere in", "sonavert: the output folder nowhere/ does not exist\n"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        std::string out;
+        EXPECT_EQ(RunCommand("cd " + Quote(dir_.path()) + " && " + Quote(program_ + "sonavert") +
+                                 " --convert " + arguments + " 2>&1",
+                             &out),
+                  2)
+            << arguments;
+        EXPECT_EQ(out, std::string(message) + "Try 'sonavert --help'.\n") << arguments;
+    }
+    std::string help;
+    EXPECT_EQ(RunCommand(Quote(program_ + "sonavert") + " --help", &help), 0);
+    EXPECT_NE(help.find("SYNOPSIS"), std::string::npos);
+}
+
+}  // namespace
