@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -35,7 +36,9 @@ std::vector<std::string> Gather(const Tonekit& tk, const std::vector<std::string
         }
         const std::string folder =
             input.size() > 1 && input.back() == '/' ? input.substr(0, input.size() - 1) : input;
+        const size_t first = found.size();
         tk.SearchFiles(folder.c_str(), kMediaTypes, CollectFile, recursive ? 0 : 1);
+        std::sort(found.begin() + static_cast<long>(first), found.end());
     }
     g_found = nullptr;
     return found;

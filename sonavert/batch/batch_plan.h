@@ -34,8 +34,8 @@ struct PlanSettings {
     OnExists onExists = OnExists::kRename;
 };
 
-// Inputs in the order given, each folder's files in the order the search
-// lists them; a path given twice is taken once.
+// Inputs in the order given, each folder's files in path order; a path given
+// twice is taken once.
 std::vector<PlannedJob> BuildPlan(const Tonekit& tk, const std::vector<std::string>& inputs,
                                   const PlanSettings& settings);
 

@@ -13,7 +13,9 @@
 #include <csignal>
 #include <cstring>
 
+#include "conversion_steps.h"
 #include "converter.h"
+#include "util/regular_file.h"
 
 namespace sonavert::batch {
 namespace {
@@ -173,6 +175,8 @@ class Coordinator {
         }
         w.outcome.peakKib = usage.ru_maxrss;
         if (!w.reported) {
+            // A worker that died cannot have cleaned up after itself.
+            tonekit::util::RemoveRegularFile(TemporaryFor(plan_[w.job].output).c_str());
             w.outcome.result = JobOutcome::Result::kFailed;
             w.outcome.reason = WIFSIGNALED(status) ? std::string("the worker ended by ") +
                                                          strsignal(WTERMSIG(status))
@@ -203,8 +207,12 @@ class Coordinator {
                "  elapsed " + Clock(elapsed) + "  left " + left;
     }
 
+    // Redraws the progress lines, at most ten times a second.
     void Show() {
         if (settings_.quiet || !settings_.terminal) return;
+        const double now = NowSeconds();
+        if (now - lastShown_ < 0.1) return;
+        lastShown_ = now;
         ClearShown();
         for (const auto& w : workers_) {
             static constexpr const char* kPhases[] = {"decoding", "encoding"};
@@ -233,7 +241,7 @@ class Coordinator {
     std::vector<JobOutcome> outcomes_;
     std::vector<size_t> queue_;
     std::vector<Worker> workers_;
-    double total_ = 0, finished_ = 0, started_ = 0;
+    double total_ = 0, finished_ = 0, started_ = 0, lastShown_ = 0;
     size_t done_ = 0;
     int shown_ = 0;
 };

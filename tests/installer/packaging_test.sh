@@ -42,7 +42,8 @@ home=$work/home
 mkdir -p "$home"
 loads=$(env -u LD_LIBRARY_PATH HOME="$home" XDG_CONFIG_HOME="$home/config" \
   XDG_CACHE_HOME="$home/cache" QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy LD_DEBUG=files \
-  "$prefix/bin/sonavert" --measure-startup 2>&1) || fail "the installed sonavert did not start"
+  timeout 120 "$prefix/bin/sonavert" --measure-startup 2>&1) ||
+  fail "the installed sonavert did not start:"$'\n'"$(grep -v 'file=' <<< "$loads" | tail -5)"
 grep -q "calling init: $prefix/bin/../lib/libtonekit.so" <<< "$loads" ||
   fail "the installed sonavert did not load $prefix/lib/libtonekit.so"
 [ -f "$home/config/sonavert/settings.dat" ] || fail "no settings in XDG_CONFIG_HOME"

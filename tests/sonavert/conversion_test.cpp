@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -199,8 +200,13 @@ TEST_F(ConversionTest, CdTracksAreRippedOrFailAfterNineAttempts) {
     ConvertTo(2);
     EXPECT_EQ(RowStates(), (std::vector<std::string>{"done.", "failed."}));
     EXPECT_EQ(text.substr(0, 43), "SCSI FAILURE|Cannot Read From The CD Drive\n");
-    // Track 2 of the fake disc holds 150 sectors of 588 frames.
-    EXPECT_EQ(std::filesystem::file_size(program_ + "Track02.wav"), 44u + 150u * 2352u);
+    // Track 2 of the fake disc holds 150 sectors of 588 frames; the output
+    // is titled after the track.
+    const auto ripped = ReadFile(program_ + "Track02.wav");
+    EXPECT_EQ(testing_support::Le32At(ripped, 40), 150u * 2352u);
+    // (Read here: ffprobe does not run with the fake drive preloaded.)
+    const std::string title("INAM\x09\0\0\0Track 02", 16);
+    EXPECT_NE(std::search(ripped.begin(), ripped.end(), title.begin(), title.end()), ripped.end());
     EXPECT_FALSE(fs::exists(program_ + "Track09.wav"));
 }
 

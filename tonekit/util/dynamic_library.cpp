@@ -16,7 +16,11 @@ std::string ProgramFolder() {
 }
 
 std::vector<std::string> LibraryCandidates(const std::string& fileName) {
-    return {ProgramFolder() + fileName, fileName};
+    // A system install keeps its libraries in <prefix>/lib beside <prefix>/bin.
+    // They are named here rather than left to the program's run path, which
+    // dlopen does not consult when a sanitizer intercepts the call.
+    const std::string folder = ProgramFolder();
+    return {folder + fileName, folder + "../lib/" + fileName, fileName};
 }
 
 DynamicLibrary::~DynamicLibrary() {

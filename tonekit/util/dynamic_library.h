@@ -10,7 +10,8 @@ namespace tonekit::util {
 // The folder of the running program (/proc/self/exe) with its trailing '/'.
 std::string ProgramFolder();
 
-// The program's folder first, then the system's ordinary search.
+// The program's folder first, then ../lib beside it (a system install), then
+// the system's ordinary search.
 std::vector<std::string> LibraryCandidates(const std::string& fileName);
 
 class DynamicLibrary {
