@@ -1,7 +1,6 @@
 #include "batch_run.h"
 
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -11,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 
 #include "conversion_steps.h"
@@ -46,15 +46,16 @@ bool Converts(const PlannedJob& job) {
            job.action == Action::kRename;
 }
 
+constexpr size_t kIdle = SIZE_MAX;
+
 struct Worker {
-    size_t job = 0;
     pid_t pid = -1;
-    int fd = -1;
+    int commandFd = -1;
+    int reportFd = -1;
+    size_t job = kIdle;
     std::string pending;  // a report line not yet complete
     int phase = kDecoding;
     int percent = 0;
-    bool reported = false;
-    JobOutcome outcome;
 
     double Fraction() const {
         return phase == kDecoding ? kDecodeShare * percent / 100.0
@@ -71,86 +72,127 @@ class Coordinator {
                 queue_.push_back(i);
                 total_ += Weight(plan[i]);
             } else if (plan[i].action == Action::kUnusable) {
-                outcomes_[i] = {JobOutcome::Result::kFailed, plan[i].reason, 0};
+                outcomes_[i] = {JobOutcome::Result::kFailed, plan[i].reason};
             } else {
-                outcomes_[i] = {JobOutcome::Result::kSkipped, plan[i].reason, 0};
+                outcomes_[i] = {JobOutcome::Result::kSkipped, plan[i].reason};
             }
         }
     }
 
     std::vector<JobOutcome> Run() {
         started_ = NowSeconds();
-        size_t next = 0;
-        while (next < queue_.size() || !workers_.empty()) {
-            while (!StopRequested() && next < queue_.size() &&
-                   workers_.size() < static_cast<size_t>(settings_.jobs))
-                Start(queue_[next++]);
-            if (StopRequested()) {
-                for (const auto& w : workers_) kill(w.pid, SIGINT);
-                for (; next < queue_.size(); ++next)
-                    outcomes_[queue_[next]] = {JobOutcome::Result::kFailed, "interrupted", 0};
-            }
-            if (workers_.empty()) break;
+        const size_t count = std::min(queue_.size(), static_cast<size_t>(settings_.jobs));
+        for (size_t i = 0; i < count; ++i) Spawn();
+        for (;;) {
+            if (StopRequested()) Interrupt();
+            Assign();
+            if (std::none_of(workers_.begin(), workers_.end(),
+                             [](const Worker& w) { return w.job != kIdle; }))
+                break;
             Wait();
             Show();
         }
+        // No more work: the workers leave once their command pipes close.
+        for (auto& w : workers_) close(w.commandFd);
+        for (auto& w : workers_) Reap(w);
+        workers_.clear();
+        const char* unstarted = StopRequested() ? "interrupted" : "no worker could be started";
+        for (; next_ < queue_.size(); ++next_)
+            outcomes_[queue_[next_]] = {JobOutcome::Result::kFailed, unstarted};
         ClearShown();
         return outcomes_;
     }
 
   private:
-    void Start(size_t job) {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0) {
-            outcomes_[job] = {JobOutcome::Result::kFailed, std::strerror(errno), 0};
+    void Spawn() {
+        int commands[2], reports[2];
+        if (pipe2(commands, O_CLOEXEC) != 0) return;
+        if (pipe2(reports, O_CLOEXEC) != 0) {
+            close(commands[0]);
+            close(commands[1]);
             return;
         }
         std::fflush(nullptr);
         const pid_t pid = fork();
         if (pid == 0) {
-            close(fds[0]);
-            for (const auto& w : workers_) close(w.fd);
-            _exit(RunWorker(tk_, plan_[job], settings_.worker, fds[1]));
+            for (const auto& w : workers_) {
+                close(w.commandFd);
+                close(w.reportFd);
+            }
+            close(commands[1]);
+            close(reports[0]);
+            _exit(RunWorker(tk_, plan_, settings_.worker, commands[0], reports[1]));
         }
-        close(fds[1]);
+        close(commands[0]);
+        close(reports[1]);
         if (pid < 0) {
-            close(fds[0]);
-            outcomes_[job] = {JobOutcome::Result::kFailed, std::strerror(errno), 0};
+            close(commands[1]);
+            close(reports[0]);
             return;
         }
         Worker w;
-        w.job = job;
         w.pid = pid;
-        w.fd = fds[0];
+        w.commandFd = commands[1];
+        w.reportFd = reports[0];
         workers_.push_back(std::move(w));
-        if (!settings_.terminal && !settings_.quiet)
-            Line("started  " + plan_[job].input + " -> " + NameOf(plan_[job].output));
     }
 
-    // Reads what the workers reported and reaps those that ended.
+    // Gives each idle worker the next job.
+    void Assign() {
+        for (auto& w : workers_) {
+            if (w.job != kIdle || w.reportFd < 0 || StopRequested() || next_ >= queue_.size())
+                continue;
+            const size_t job = queue_[next_++];
+            const std::string line = std::to_string(job) + "\n";
+            if (write(w.commandFd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+                outcomes_[job] = {JobOutcome::Result::kFailed, "the worker cannot be reached"};
+                continue;
+            }
+            w.job = job;
+            w.phase = kDecoding;
+            w.percent = 0;
+            if (!settings_.terminal && !settings_.quiet)
+                Line("started  " + plan_[job].input + " -> " + NameOf(plan_[job].output));
+        }
+    }
+
+    void Interrupt() {
+        if (interrupted_) return;
+        interrupted_ = true;
+        // The workers may not have had the signal (it was sent to this
+        // process alone): they stop their jobs and refuse further ones.
+        for (const auto& w : workers_) kill(w.pid, SIGINT);
+    }
+
+    // Reads what the workers reported; a worker that died is replaced while
+    // work remains.
     void Wait() {
         std::vector<pollfd> fds;
-        for (const auto& w : workers_) fds.push_back({w.fd, POLLIN, 0});
-        if (poll(fds.data(), fds.size(), 200) < 0) return;  // a signal: looked at by the caller
+        for (const auto& w : workers_) fds.push_back({w.reportFd, POLLIN, 0});
+        if (poll(fds.data(), fds.size(), 200) < 0) return;  // a signal: seen by the caller
         for (size_t i = 0; i < fds.size(); ++i)
             if (fds[i].revents) Read(workers_[i]);
+        size_t died = 0;
         for (auto it = workers_.begin(); it != workers_.end();) {
-            if (it->fd >= 0) {
+            if (it->reportFd >= 0) {
                 ++it;
                 continue;
             }
-            Finish(*it);
+            close(it->commandFd);
+            Reap(*it);
             it = workers_.erase(it);
+            ++died;
         }
+        for (; died > 0 && !StopRequested() && next_ < queue_.size(); --died) Spawn();
     }
 
     void Read(Worker& w) {
         char buffer[512];
-        const ssize_t n = read(w.fd, buffer, sizeof buffer);
+        const ssize_t n = read(w.reportFd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) return;
         if (n <= 0) {
-            close(w.fd);
-            w.fd = -1;
+            close(w.reportFd);
+            w.reportFd = -1;
             return;
         }
         w.pending.append(buffer, static_cast<size_t>(n));
@@ -159,45 +201,48 @@ class Coordinator {
             w.pending.erase(0, end + 1);
             if (line.rfind("p ", 0) == 0) {
                 std::sscanf(line.c_str(), "p %d %d", &w.phase, &w.percent);
-            } else if (line.rfind("r ", 0) == 0) {
-                w.reported = true;
+            } else if (line.rfind("r ", 0) == 0 && w.job != kIdle) {
                 const bool ok = line.size() >= 3 && line[2] == '1';
-                w.outcome.result = ok ? JobOutcome::Result::kDone : JobOutcome::Result::kFailed;
-                w.outcome.reason = line.size() > 4 ? line.substr(4) : "";
+                Finished(w, {ok ? JobOutcome::Result::kDone : JobOutcome::Result::kFailed,
+                             line.size() > 4 ? line.substr(4) : ""});
             }
         }
     }
 
-    void Finish(Worker& w) {
-        int status = 0;
-        rusage usage{};
-        while (wait4(w.pid, &status, 0, &usage) < 0 && errno == EINTR) {
-        }
-        w.outcome.peakKib = usage.ru_maxrss;
-        if (!w.reported) {
-            // A worker that died cannot have cleaned up after itself.
-            tonekit::util::RemoveRegularFile(TemporaryFor(plan_[w.job].output).c_str());
-            w.outcome.result = JobOutcome::Result::kFailed;
-            w.outcome.reason = WIFSIGNALED(status) ? std::string("the worker ended by ") +
-                                                         strsignal(WTERMSIG(status))
-                                                   : "the worker ended without a report";
-        }
-        outcomes_[w.job] = w.outcome;
-        finished_ += Weight(plan_[w.job]);
+    void Finished(Worker& w, JobOutcome outcome) {
+        const size_t job = w.job;
+        outcomes_[job] = std::move(outcome);
+        w.job = kIdle;
+        finished_ += Weight(plan_[job]);
         ++done_;
         if (!settings_.terminal && !settings_.quiet) {
-            ClearShown();
-            const bool ok = w.outcome.result == JobOutcome::Result::kDone;
-            Line((ok ? "done     " : "failed   ") + plan_[w.job].input +
-                 (ok ? "" : ": " + w.outcome.reason));
+            const bool ok = outcomes_[job].result == JobOutcome::Result::kDone;
+            Line((ok ? "done     " : "failed   ") + plan_[job].input +
+                 (ok ? "" : ": " + outcomes_[job].reason));
         }
+    }
+
+    // Waits for a worker that is leaving; a job it left unfinished failed.
+    void Reap(Worker& w) {
+        int status = 0;
+        while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (w.reportFd >= 0) close(w.reportFd);
+        if (w.job == kIdle) return;
+        // A worker that died cannot have cleaned up after itself.
+        tonekit::util::RemoveRegularFile(TemporaryFor(plan_[w.job].output).c_str());
+        Finished(w, {JobOutcome::Result::kFailed,
+                     WIFSIGNALED(status)
+                         ? std::string("the worker ended by ") + strsignal(WTERMSIG(status))
+                         : "the worker ended without a report"});
     }
 
     // The overall line: a bar, jobs done, elapsed time and an estimate of
     // the rest from the rate so far.
     std::string Overall() const {
         double progress = finished_;
-        for (const auto& w : workers_) progress += Weight(plan_[w.job]) * w.Fraction();
+        for (const auto& w : workers_)
+            if (w.job != kIdle) progress += Weight(plan_[w.job]) * w.Fraction();
         const double fraction = total_ > 0 ? std::min(1.0, progress / total_) : 1.0;
         const double elapsed = NowSeconds() - started_;
         std::string bar(30, '.');
@@ -215,6 +260,7 @@ class Coordinator {
         lastShown_ = now;
         ClearShown();
         for (const auto& w : workers_) {
+            if (w.job == kIdle) continue;
             static constexpr const char* kPhases[] = {"decoding", "encoding"};
             char head[32];
             std::snprintf(head, sizeof head, "  %3d%% %s  ", w.percent, kPhases[w.phase & 1]);
@@ -240,10 +286,12 @@ class Coordinator {
     const RunSettings& settings_;
     std::vector<JobOutcome> outcomes_;
     std::vector<size_t> queue_;
+    size_t next_ = 0;
     std::vector<Worker> workers_;
     double total_ = 0, finished_ = 0, started_ = 0, lastShown_ = 0;
     size_t done_ = 0;
     int shown_ = 0;
+    bool interrupted_ = false;
 };
 
 std::string DurationText(const PlannedJob& job) {

@@ -1,5 +1,5 @@
-// The coordinator of a batch run: starts up to N workers, shows their
-// progress, and prints the summary.
+// The coordinator of a batch run: up to N worker processes, each converting
+// one file at a time; their progress, and the summary.
 #pragma once
 
 #include <cstdio>
@@ -15,7 +15,6 @@ struct JobOutcome {
     enum class Result { kDone, kFailed, kSkipped };
     Result result = Result::kSkipped;
     std::string reason;
-    long peakKib = 0;  // the worker's peak resident memory
 };
 
 struct RunSettings {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "conversion_queue.h"
@@ -138,16 +139,32 @@ bool StopRequested() {
     return g_stop != 0;
 }
 
-int RunWorker(const Tonekit& tk, const PlannedJob& job, const WorkerSettings& settings,
-              int reportFd) {
+int RunWorker(const Tonekit& tk, const std::vector<PlannedJob>& plan,
+              const WorkerSettings& settings, int commandFd, int reportFd) {
     g_reportFd = reportFd;
-    std::string problem;
-    {
-        Conversion conversion(tk, job, settings);
-        problem = conversion.Run();
+    FILE* commands = fdopen(commandFd, "r");
+    if (!commands) return 1;
+    char line[32];
+    for (;;) {
+        errno = 0;
+        if (!std::fgets(line, sizeof line, commands)) {
+            if (errno == EINTR) {  // Ctrl+C while waiting: the next job is refused
+                std::clearerr(commands);
+                continue;
+            }
+            break;  // the coordinator has no more work
+        }
+        const size_t index = std::strtoul(line, nullptr, 10);
+        if (index >= plan.size()) break;
+        std::string problem = "interrupted";
+        if (!g_stop) {
+            Conversion conversion(tk, plan[index], settings);
+            problem = conversion.Run();
+        }
+        Report(problem.empty() ? "r 1" : "r 0 " + problem);
     }
-    Report(problem.empty() ? "r 1" : "r 0 " + problem);
-    return problem.empty() ? 0 : 1;
+    std::fclose(commands);
+    return 0;
 }
 
 }  // namespace sonavert::batch

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "batch_plan.h"
 #include "tonekit_binding.h"
@@ -17,15 +18,18 @@ struct WorkerSettings {
     std::string scratchFile;  // the preferred scratch name; the worker claims its own
 };
 
-// Lines a worker writes on its pipe: "p <phase> <percent>" while it works
-// (phase 0 decoding, 1 encoding), then "r 1" or "r 0 <reason>".
+// A worker reads job numbers (indexes into the plan), one per line, from its
+// command pipe and converts them one at a time until the pipe closes. For
+// each it writes on its report pipe "p <phase> <percent>" while it works
+// (phase 0 decoding, 1 encoding), then "r 1" or "r 0 <reason>". One worker
+// serves many jobs, so the codecs are loaded once per worker.
 enum Phase { kDecoding = 0, kEncoding = 1 };
 
-// Converts `job` and reports on `reportFd`; returns the exit status of the
-// worker (0 done, 1 failed). Stops early, leaving nothing behind, once
-// StopRequested() holds.
-int RunWorker(const Tonekit& tk, const PlannedJob& job, const WorkerSettings& settings,
-              int reportFd);
+// The worker's life; returns its exit status. A job met once StopRequested()
+// holds is reported as interrupted without being started, and a running one
+// stops early, leaving nothing behind.
+int RunWorker(const Tonekit& tk, const std::vector<PlannedJob>& plan,
+              const WorkerSettings& settings, int commandFd, int reportFd);
 
 // Set from the signal handler of SIGINT and SIGTERM, in the coordinator and
 // in each worker.
