@@ -24,22 +24,11 @@ namespace {
 using tonekit::ui::ColourFromBgr;
 using tonekit::ui::DialogUnitsToPixels;
 using tonekit::ui::FindItem;
-using tonekit::ui::SetControlId;
+using tonekit::ui::Place;
+using tonekit::ui::Placed;
 
 constexpr char kBannerText[] = "     Sonavert  v1.1";
 constexpr char kAgreement[] = "I have Read, Understand and Agree to the License Agreement Above";
-
-struct Place {
-    int x, y, width, height;
-};
-
-template <typename Widget>
-Widget* Placed(Widget* widget, Place p, int id, const QString& accessibleName) {
-    widget->setGeometry(DialogUnitsToPixels(p.x, p.y, p.width, p.height));
-    if (id) SetControlId(widget, id);
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 // The banner picture with the product line drawn over it.
 QPixmap Banner() {

@@ -35,16 +35,13 @@ namespace {
 using tonekit::ui::ColourFromBgr;
 using tonekit::ui::DialogUnitsToPixels;
 using tonekit::ui::FindItem;
+using tonekit::ui::Place;
+using tonekit::ui::Placed;
 using tonekit::ui::SetControlId;
 
 constexpr char kResources[] = ":/sonavert";
 constexpr char kDownloadsPage[] = "https://sonavert.org/downloads";
 constexpr int kAddCdTracks = 40040;
-
-// A control's place in dialog units.
-struct Place {
-    int x, y, width, height;
-};
 
 struct ButtonEntry {
     int id;
@@ -108,14 +105,6 @@ constexpr TipEntry kToolTips[] = {
 
 constexpr int kBitrates[] = {192, 128, 64, 32};
 constexpr int kBufferSizes[] = {1024, 2048, 4096, 8192, 16384, 32768, 65536};
-
-template <typename Widget>
-Widget* Placed(Widget* widget, Place p, int id, const QString& accessibleName) {
-    widget->setGeometry(DialogUnitsToPixels(p.x, p.y, p.width, p.height));
-    if (id) SetControlId(widget, id);
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 // The controls a conversion run disables (the Convert button stays, as Stop).
 constexpr int kIdleOnlyControls[] = {1011, 1012, 1013, 1014, 1017, 1015, 1025, 1026,

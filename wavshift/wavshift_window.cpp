@@ -33,7 +33,8 @@ namespace {
 using tonekit::ui::DialogUnitsToPixels;
 using tonekit::ui::FindItem;
 using tonekit::ui::kStaticBackground;
-using tonekit::ui::SetControlId;
+using tonekit::ui::Place;
+using tonekit::ui::Placed;
 
 constexpr int kSlot = 0;
 constexpr size_t kLongestPath = 1023;
@@ -42,18 +43,6 @@ constexpr uint32_t kHighestRate = 192000;
 
 // The controls a loaded file enables and a run disables (OPEN only the latter).
 constexpr int kFileControls[] = {1015, 1010, 1011, 1008, 1012, 1013, 1000, 1009};
-
-struct Place {
-    int x, y, width, height;
-};
-
-template <typename Widget>
-Widget* Placed(Widget* widget, Place p, int id, const QString& accessibleName) {
-    widget->setGeometry(DialogUnitsToPixels(p.x, p.y, p.width, p.height));
-    if (id) SetControlId(widget, id);
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 QString ChannelsText(uint32_t channels) {
     return channels == 1 ? "  Mono  " : "  Stereo";

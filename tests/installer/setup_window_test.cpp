@@ -77,18 +77,12 @@ class SetupWindowTest : public ::testing::Test {
 };
 
 TEST_F(SetupWindowTest, ControlsAndTheAgreement) {
-    EXPECT_EQ(window_->windowTitle(), "Program Setup");
-    EXPECT_EQ(window_->size(), QSize(483, 354));
     EXPECT_EQ(Path(), (QDir::homePath() + "/").toStdString());
-    EXPECT_EQ(Item<QPushButton>(1004)->text(), "Browse");
     const QString licence = Item<QPlainTextEdit>(1014)->toPlainText();
     EXPECT_TRUE(licence.startsWith("MIT License"));
     EXPECT_TRUE(licence.contains("libmp3lame.so.0, installed beside the converter, is LAME"));
     EXPECT_TRUE(licence.contains("GNU Lesser General Public License"));
-    EXPECT_EQ(Item<QCheckBox>(1008)->text(),
-              "I have Read, Understand and Agree to the License Agreement Above");
     auto* install = Item<QPushButton>(1003);
-    EXPECT_EQ(install->text(), "Install");
     EXPECT_FALSE(install->isEnabled());
     Item<QCheckBox>(1008)->click();
     EXPECT_TRUE(install->isEnabled());

@@ -81,30 +81,15 @@ class WavshiftWindowTest : public ::testing::Test {
     std::unique_ptr<wavshift::WavshiftProgram> program_;
 };
 
-TEST_F(WavshiftWindowTest, ControlsBeforeAFileIsLoaded) {
+TEST_F(WavshiftWindowTest, IdleUntilAFileIsLoaded) {
     Start();
-    EXPECT_EQ(window().windowTitle(), "Wavshift v1.0");
     EXPECT_EQ(window().size(), QSize(362, 211));
     EXPECT_EQ(Text(1015), "  [ no file ]");
     EXPECT_EQ(FormatTexts(), (std::vector<std::string>{"", "", ""}));
-    EXPECT_EQ(Text(1021), "Samplerate");
-    EXPECT_EQ(Text(1022), "Bit Depth");
-    EXPECT_EQ(Text(1023), "Channels");
-    EXPECT_EQ(Item<QLineEdit>(1008)->text(), "44100");
-    for (auto [id, first, second] :
-         {std::tuple{1010, "  8-Bit ", "  16-Bit"}, std::tuple{1011, "  Mono  ", "  Stereo"}}) {
-        auto* combo = Item<QComboBox>(id);
-        ASSERT_EQ(combo->count(), 2);
-        EXPECT_EQ(combo->itemText(0), first);
-        EXPECT_EQ(combo->itemText(1), second);
-        EXPECT_EQ(combo->currentIndex(), 1);
-    }
-    EXPECT_EQ(Item<QCheckBox>(1013)->text(), "Overwrite Original");
-    EXPECT_EQ(Item<QCheckBox>(1012)->text(), "Change Pitch");
-    EXPECT_EQ(Item<QPushButton>(1000)->text(), "ReSAMPLE");
-    EXPECT_EQ(Item<QPushButton>(1006)->text(), "OPEN");
+    for (int id : {1010, 1011})
+        EXPECT_EQ(Item<QComboBox>(id)->currentText().toStdString(),
+                  id == 1010 ? "  16-Bit" : "  Stereo");
     EXPECT_TRUE(Item(1006)->isHidden());
-    EXPECT_EQ(Item<QProgressBar>(1007)->maximum(), 100);
     EXPECT_FALSE(FileControlsEnabled());
     for (auto* widget : window().findChildren<QWidget*>()) {
         if (widget->isHidden()) continue;

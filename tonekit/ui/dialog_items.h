@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QRect>
+#include <QString>
 #include <QVariant>
 #include <QWidget>
 
@@ -37,6 +38,20 @@ Widget* FindItem(QWidget* dialog, int32_t id) {
 inline QRect DialogUnitsToPixels(int x, int y, int width, int height) {
     auto px = [](int units, double scale) { return static_cast<int>(units * scale + 0.5); };
     return QRect(px(x, 1.5), px(y, 1.625), px(width, 1.5), px(height, 1.625));
+}
+
+// A control's place in dialog units.
+struct Place {
+    int x, y, width, height;
+};
+
+// Puts `widget` at `p`, gives it its id (none for 0) and its accessible name.
+template <typename Widget>
+Widget* Placed(Widget* widget, Place p, int32_t id, const QString& accessibleName) {
+    widget->setGeometry(DialogUnitsToPixels(p.x, p.y, p.width, p.height));
+    if (id) SetControlId(widget, id);
+    widget->setAccessibleName(accessibleName);
+    return widget;
 }
 
 inline QColor ColourFromBgr(uint32_t bgr) {

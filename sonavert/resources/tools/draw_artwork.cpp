@@ -83,14 +83,19 @@ void Cross(QPainter& p, double s) {
     p.drawLine(QPointF(s * 0.78, s * 0.22), QPointF(s * 0.22, s * 0.78));
 }
 
-// A note over two waves: the program's icon and the About picture.
-void Emblem(QPainter& p, double s) {
+// The rounded blue square behind the programs' icons.
+void Sky(QPainter& p, double s) {
     QLinearGradient sky(0, 0, 0, s);
     sky.setColorAt(0, QColor(0x4B, 0x64, 0xAA));
     sky.setColorAt(1, QColor(0x1E, 0x2A, 0x55));
     p.setBrush(sky);
     p.setPen(Qt::NoPen);
     p.drawRoundedRect(QRectF(0, 0, s, s), s / 8, s / 8);
+}
+
+// A note over two waves: the program's icon and the About picture.
+void Emblem(QPainter& p, double s) {
+    Sky(p, s);
     p.setPen(QPen(QColor(0xFF, 0xD2, 0x60), s / 28));
     for (int wave = 0; wave < 2; ++wave) {
         QPainterPath path;
@@ -112,12 +117,7 @@ void Emblem(QPainter& p, double s) {
 
 // Two waves of different pitch over the emblem's sky: wavshift's icon.
 void ShiftEmblem(QPainter& p, double s) {
-    QLinearGradient sky(0, 0, 0, s);
-    sky.setColorAt(0, QColor(0x4B, 0x64, 0xAA));
-    sky.setColorAt(1, QColor(0x1E, 0x2A, 0x55));
-    p.setBrush(sky);
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(0, 0, s, s), s / 8, s / 8);
+    Sky(p, s);
     p.setBrush(Qt::NoBrush);
     const QColor colours[] = {QColor(0xFF, 0xD2, 0x60), Qt::white};
     for (int wave = 0; wave < 2; ++wave) {
