@@ -1,7 +1,9 @@
 #include "settings.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -45,6 +47,17 @@ void MakeFolders(const std::string& folder) {
     for (size_t at = folder.find('/', 1); at != std::string::npos; at = folder.find('/', at + 1))
         mkdir(folder.substr(0, at).c_str(), 0755);
     mkdir(folder.c_str(), 0755);
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
 }
 
 }  // namespace
@@ -97,31 +110,49 @@ Settings DecodeSettings(const uint8_t* bytes, size_t size, const SettingsDefault
     return s;
 }
 
-Settings LoadSettings(const std::string& path, const SettingsDefaults& defaults) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        const Settings fresh = DefaultSettings(defaults);
-        SaveSettings(path, fresh);
-        return fresh;
+namespace {
+
+// Reads up to `size` bytes of `path`; false when it is missing, unreadable or
+// not a regular file (a FIFO or a device is opened without blocking, not read).
+bool ReadRecord(const std::string& path, uint8_t* bytes, size_t size, size_t& got) {
+    const int fd =
+        tonekit::util::KeepIfRegular(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd < 0) return false;
+    got = 0;
+    while (got < size) {
+        const ssize_t n = read(fd, bytes + got, size - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
     }
+    close(fd);
+    return true;
+}
+
+}  // namespace
+
+Settings LoadSettings(const std::string& path, const SettingsDefaults& defaults) {
     uint8_t bytes[kSettingsBytes];
-    const size_t n = std::fread(bytes, 1, sizeof bytes, f);
-    std::fclose(f);
-    return DecodeSettings(bytes, n, defaults);
+    size_t n = 0;
+    if (ReadRecord(path, bytes, sizeof bytes, n)) return DecodeSettings(bytes, n, defaults);
+    const Settings fresh = DefaultSettings(defaults);
+    SaveSettings(path, fresh);
+    return fresh;
 }
 
 bool SaveSettings(const std::string& path, const Settings& settings) {
     const size_t slash = path.rfind('/');
     if (slash != std::string::npos && slash > 0) MakeFolders(path.substr(0, slash));
-    const std::string temporary = path + ".tmp";
+    // A new file of a name no one else knows, in the same folder: whatever
+    // sits at another name (a link planted there included) is never written.
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return false;
     const auto record = EncodeSettings(settings);
-    FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(record.data(), record.size(), 1, f) == 1;
-    ok = std::fflush(f) == 0 && fsync(fileno(f)) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
+    bool ok = WriteAll(fd, record.data(), record.size()) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
     ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) std::remove(temporary.c_str());
+    if (!ok) unlink(temporary.c_str());
     return ok;
 }
 

@@ -48,12 +48,12 @@ std::array<uint8_t, kSettingsBytes> EncodeSettings(const Settings& settings);
 // folder that does not exist, takes its default.
 Settings DecodeSettings(const uint8_t* bytes, size_t size, const SettingsDefaults& defaults);
 
-// Reads `path`; a missing or unreadable file gives the defaults, which are
-// written at once.
+// Reads `path`; a missing or unreadable file, or one that is not a regular
+// file, gives the defaults, which are written at once.
 Settings LoadSettings(const std::string& path, const SettingsDefaults& defaults);
 
-// Writes the record to a temporary file beside `path` and renames it over
-// `path`, creating the folder when needed; false when it could not be written
+// Writes the record to a new file of a unique name beside `path` and renames
+// it over `path`, creating the folder when needed; false when it could not be written
 // (the old file is then left as it was).
 bool SaveSettings(const std::string& path, const Settings& settings);
 

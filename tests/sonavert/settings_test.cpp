@@ -137,6 +137,33 @@ TEST_F(SettingsFile, LongPathsAndFailedSaves) {
     EXPECT_EQ(ReadFile(File()), before);
 }
 
+// A FIFO as settings.dat is not waited on: the defaults, written at once. A
+// link planted where a temporary file might go is never followed.
+TEST_F(SettingsFile, NothingButTheRecordIsReadOrWritten) {
+    ASSERT_EQ(mkfifo(File().c_str(), 0644), 0);
+    const int status = RunInChild([&] {
+        alarm(10);  // a blocked open ends the child
+        return sonavert::LoadSettings(File(), defaults) == sonavert::DefaultSettings(defaults) ? 0
+                                                                                               : 1;
+    });
+    EXPECT_EQ(status, 0);
+    ASSERT_TRUE(std::filesystem::is_regular_file(File()));
+    EXPECT_EQ(ReadFile(File()), Record(sonavert::DefaultSettings(defaults)));
+
+    const Bytes mine = {'m', 'i', 'n', 'e'};
+    WriteFile(dir / "home/mine", mine);
+    ASSERT_EQ(symlink("home/mine", (File() + ".tmp").c_str()), 0);
+    Settings s = sonavert::DefaultSettings(defaults);
+    s.bitrate = 64;
+    ASSERT_TRUE(sonavert::SaveSettings(File(), s));
+    EXPECT_EQ(ReadFile(dir / "home/mine"), mine);
+    EXPECT_EQ(sonavert::LoadSettings(File(), defaults), s);
+    size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 4u);  // program/, home/, the record and the link: no temporary left
+}
+
 TEST(ProgramPaths, PortableOrXdg) {
     TempDir dir;
     mkdir((dir / "home").c_str(), 0755);
