@@ -8,6 +8,7 @@
 
 #include "audio/frame_codec.h"
 #include "audio/wav_file_writer.h"
+#include "resample/rate_reach.h"
 #include "util/regular_file.h"
 
 namespace wavshift {
@@ -15,6 +16,27 @@ namespace {
 
 constexpr int32_t kSlot = 0;
 constexpr int32_t kBlockBytes = 32768;
+
+// How much of the source was read, 0-100; an empty source is done at once.
+int32_t PercentRead(const TonekitApi& tk, uint64_t bytesRead, uint32_t dataBytes) {
+    if (dataBytes == 0) return 100;
+    const double p = tk.percent(static_cast<double>(bytesRead), dataBytes);
+    return p >= 100.0 ? 100 : static_cast<int32_t>(p);
+}
+
+// Why `job` cannot run on `source`, or empty when it can.
+std::string Refusal(const ResampleJob& job, const WavInfo* source) {
+    if (!source || !tonekit::audio::IsConvertiblePcm(*source))
+        return "the source is not an 8- or 16-bit PCM WAV file";
+    if ((job.bits != 8 && job.bits != 16) || (job.channels != 1 && job.channels != 2))
+        return "only 8- or 16-bit mono or stereo output is written";
+    if (job.rate == 0 || (source->sampleRate != job.rate &&
+                          !tonekit::resample::RatesWithinReach(source->sampleRate, job.rate)))
+        return std::to_string(source->sampleRate) + " Hz and " + std::to_string(job.rate) +
+               " Hz lie more than " + std::to_string(tonekit::resample::kMaxRateRatio) +
+               " times apart";
+    return {};
+}
 
 // A buffer that tonekit allocated and the receiver frees.
 struct OwnedBlock {
@@ -43,8 +65,7 @@ class Run {
         uint64_t bytesRead = 0;
         for (;;) {
             if (!callbacks.pumpMessages()) return false;
-            callbacks.progress(static_cast<int32_t>(
-                tk_.percent(static_cast<double>(bytesRead), source_.dataBytes)));
+            callbacks.progress(PercentRead(tk_, bytesRead, source_.dataBytes));
             // Silence fills what the read leaves: 0 for 16-bit, 0x80 for 8-bit samples.
             std::memset(input.data(), source_.bitsPerSample == 16 ? 0 : 0x80, input.size());
             const int32_t n = tk_.ReadWAV(kSlot, kBlockBytes, input.data());
@@ -94,14 +115,14 @@ class Run {
 
 }  // namespace
 
-bool ResampleFile(const TonekitApi& tk, const ResampleJob& job,
-                  const ResampleCallbacks& callbacks) {
+bool ResampleFile(const TonekitApi& tk, const ResampleJob& job, const ResampleCallbacks& callbacks,
+                  std::string* reason) {
+    std::string ignored;
+    std::string& why = reason ? *reason : ignored;
     callbacks.progress(0);
     const WavInfo* info = tk.OpenWAV(job.source.c_str(), kSlot);
-    const bool usable = info && tonekit::audio::IsConvertiblePcm(*info) && job.rate > 0 &&
-                        (job.bits == 8 || job.bits == 16) &&
-                        (job.channels == 1 || job.channels == 2);
-    if (!usable) {
+    why = Refusal(job, info);
+    if (!why.empty()) {
         tk.CloseWAV(kSlot);
         return false;
     }
@@ -111,6 +132,7 @@ bool ResampleFile(const TonekitApi& tk, const ResampleJob& job,
     if (tonekit::util::SameFile(job.source.c_str(), job.output.c_str()) ||
         tk.CreateWAVHeader(job.output.c_str(), static_cast<int32_t>(headerRate), job.bits,
                            job.channels) != 0) {
+        why = "the output cannot be created";
         tk.CloseWAV(kSlot);
         return false;
     }

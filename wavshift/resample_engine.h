@@ -26,10 +26,13 @@ struct ResampleCallbacks {
     std::function<bool()> pumpMessages = [] { return true; };
 };
 
-// False when the source is not an 8- or 16-bit PCM WAV file, the output
-// cannot be created or written, or the run was abandoned. Only a complete
-// output is kept: a run that fails after creating it removes it.
-bool ResampleFile(const TonekitApi& tk, const ResampleJob& job, const ResampleCallbacks& callbacks);
+// False when the source is not an 8- or 16-bit PCM WAV file, its rate and the
+// target rate lie too far apart, the output cannot be created or written, or
+// the run was abandoned; `reason` then says why the run was refused before it
+// began (empty for a failure on the way). Only a complete output is kept: a
+// run that fails after creating it removes it.
+bool ResampleFile(const TonekitApi& tk, const ResampleJob& job, const ResampleCallbacks& callbacks,
+                  std::string* reason = nullptr);
 
 // Outputs (16-bit values) that Resample can write for `samples` input values.
 int32_t CountResampledSamples(int32_t samples, const ResamplerState* state);

@@ -276,7 +276,8 @@ void WavshiftWindow::Resample() {
     FindItem(this, 1006)->setEnabled(false);
     SetStatus("  Resampling  " + job.source + "  to  " + (overwrite ? job.source : job.output) +
               "  . . .");
-    const bool ok = RunJob(job);
+    std::string reason;
+    const bool ok = RunJob(job, reason);
     running_ = false;
     if (closeRequested_) {
         close();
@@ -292,14 +293,14 @@ void WavshiftWindow::Resample() {
             SetStatus("  " + job.source + "      . . . complete");
         }
     } else {
-        SetStatus("  " + job.output + "      . . . failed");
+        SetStatus("  " + job.output + "      . . . failed" + (reason.empty() ? "" : ": " + reason));
     }
     EnableControls(true);
     FindItem(this, 1006)->setEnabled(true);
     setWindowTitle(kTitle);
 }
 
-bool WavshiftWindow::RunJob(const ResampleJob& job) {
+bool WavshiftWindow::RunJob(const ResampleJob& job, std::string& reason) {
     auto* progress = FindItem<QProgressBar>(this, 1007);
     ResampleCallbacks callbacks;
     callbacks.progress = [progress](int32_t percent) {
@@ -309,7 +310,7 @@ bool WavshiftWindow::RunJob(const ResampleJob& job) {
         QCoreApplication::processEvents();
         return !closeRequested_;
     };
-    return ResampleFile(tk_, job, callbacks);
+    return ResampleFile(tk_, job, callbacks, &reason);
 }
 
 void WavshiftWindow::closeEvent(QCloseEvent* event) {

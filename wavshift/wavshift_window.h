@@ -51,7 +51,7 @@ class WavshiftWindow : public QWidget {
     void EnableControls(bool enable);
     void StepRate(int direction);
     void SetStatus(const std::string& text);
-    bool RunJob(const ResampleJob& job);
+    bool RunJob(const ResampleJob& job, std::string& reason);
 
     const TonekitApi& tk_;
     std::string source_;

@@ -118,6 +118,10 @@ TEST_F(ResampleWavTest, UnusableSourcesAndDestinationsWriteNothing) {
     EXPECT_TRUE(refused(src, dst));
     EXPECT_NE(access(dst.c_str(), F_OK), 0);
 
+    WriteFile(src, SimpleWav(1, 16, 2, StereoRamp(16384)));  // 1 Hz: 44,100 times apart
+    EXPECT_TRUE(refused(src, dst));
+    EXPECT_NE(access(dst.c_str(), F_OK), 0);
+
     WriteFile(src, SimpleWav(44100, 16, 2, StereoRamp(100)));
     EXPECT_TRUE(refused(src, dst, 24, 2));
     EXPECT_TRUE(refused(src, dst, 16, 6));

@@ -95,11 +95,26 @@ TEST_F(ResampleEngine, UnsupportedSourcesAreRefusedWithoutOutput) {
     EXPECT_NE(access((dir / "m.out.wav").c_str(), F_OK), 0);
 }
 
-// A rate pair the resampler refuses is a failure, not a copy under a new rate.
-TEST_F(ResampleEngine, RefusedRatesFailWithoutOutput) {
+// Rates too far apart are refused at once, with the reason, before any output
+// or filter exists; a source without frames reports its progress in range.
+TEST_F(ResampleEngine, RatePairsOutOfReachAndEmptySources) {
     WriteFile(dir / "odd.wav", SimpleWav(4294967295u, 16, 2, StereoRamp(100)));
     EXPECT_FALSE(Run({dir / "odd.wav", dir / "odd.out.wav", 48000, 16, 2, false}));
     EXPECT_NE(access((dir / "odd.out.wav").c_str(), F_OK), 0);
+
+    WriteFile(dir / "1hz.wav", SimpleWav(1, 16, 1, Samples16({1000})));  // 46 bytes
+    wavshift::ResampleCallbacks callbacks;
+    std::string reason;
+    EXPECT_FALSE(wavshift::ResampleFile(tk, {dir / "1hz.wav", dir / "1hz.out.wav", 22050, 16, 2},
+                                        callbacks, &reason));
+    EXPECT_EQ(reason, "1 Hz and 22050 Hz lie more than 256 times apart");
+    EXPECT_NE(access((dir / "1hz.out.wav").c_str(), F_OK), 0);
+
+    WriteFile(dir / "empty.wav", SimpleWav(44100, 16, 2, {}));
+    std::vector<int32_t> progress;
+    ASSERT_TRUE(Run({dir / "empty.wav", dir / "empty.out.wav", 22050, 16, 2, false}, &progress));
+    for (int32_t p : progress) EXPECT_TRUE(p >= 0 && p <= 100) << p;
+    EXPECT_EQ(ReadFile(dir / "empty.out.wav").size(), 44u);
 }
 
 TEST_F(ResampleEngine, NeverWritesOverItsSource) {

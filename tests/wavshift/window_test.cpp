@@ -210,7 +210,8 @@ TEST_F(WavshiftWindowTest, AFailedRunLeavesTheSourceAndSaysSo) {
     Start({QString::fromStdString(song)});
     ResampleTo("22050", 0, 0, false, true);
     EXPECT_EQ(ReadFile(song), source);
-    EXPECT_EQ(Text(1024), "  " + dir_ / "song.resampled.wav" + "      . . . failed");
+    EXPECT_EQ(Text(1024), "  " + dir_ / "song.resampled.wav" +
+                              "      . . . failed: the output cannot be created");
     EXPECT_EQ(FormatTexts(), (std::vector<std::string>{"  Stereo", "  16-Bit", "   44100 Hz"}));
     EXPECT_TRUE(FileControlsEnabled());
 }

@@ -111,7 +111,8 @@ TK_EXPORT double lin2log(double value, double range, int32_t flags);
 /* Threads: keeps a reader of its own, so any number may run at once on
  * different threads (each to its own destination); the slots are not touched. */
 
-/* Returns destPath, or null when nothing usable could be written. */
+/* Returns destPath, or null when nothing usable could be written (also when
+ * the source's rate and `rate` lie more than 256 times apart). */
 TK_EXPORT const char* ResampleWAV(const char* sourcePath, const char* destPath, uint32_t rate,
                                   int32_t bits, int32_t channels, int32_t keepRate,
                                   ProgressCallback progress, SampleHook hook, int32_t filter);
@@ -195,7 +196,8 @@ struct ResamplerState {
     ResamplerProcess process;
 };
 
-/* Null when the rates are equal or zero, or filterType is outside 0-3. */
+/* Null when the rates are equal or zero, one is more than 256 times the other,
+ * or filterType is outside 0-3. */
 TK_EXPORT ResamplerState* InitResampler(uint32_t inputRate, uint32_t outputRate, int32_t channels,
                                         int32_t filterType);
 /* count: 16-bit values, whole frames (a trailing partial frame is ignored).

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "resample/polyphase_process.h"
+#include "resample/rate_reach.h"
 #include "tonekit.h"
 
 namespace tonekit::resample {
@@ -63,7 +64,7 @@ using namespace tonekit::resample;
 
 extern "C" ResamplerState* InitResampler(uint32_t inputRate, uint32_t outputRate, int32_t channels,
                                          int32_t filterType) {
-    if (inputRate == outputRate || inputRate == 0 || outputRate == 0 || filterType < 0 ||
+    if (inputRate == outputRate || !RatesWithinReach(inputRate, outputRate) || filterType < 0 ||
         filterType > 3)
         return nullptr;
     const Ratio ratio = ReduceRatio(inputRate, outputRate);

@@ -9,6 +9,7 @@
 #include "audio/frame_codec.h"
 #include "audio/wav_file_writer.h"
 #include "audio/wav_reader.h"
+#include "resample/rate_reach.h"
 #include "tonekit.h"
 #include "util/regular_file.h"
 
@@ -70,7 +71,8 @@ extern "C" const char* ResampleWAV(const char* sourcePath, const char* destPath,
 
     audio::WavFileReader in;  // private: conversions on other threads keep theirs
     const WavInfo* info = in.Open(sourcePath);
-    if (!info || !audio::IsConvertiblePcm(*info)) return nullptr;
+    if (!info || !audio::IsConvertiblePcm(*info) || !RatesWithinReach(info->sampleRate, rate))
+        return nullptr;
     Conversion c{*info, 0.0, bits, channels, filter, hook, progress};
     const uint32_t outRate = keepRate ? c.source.sampleRate : rate;
     c.step = keepRate ? static_cast<double>(rate) / c.source.sampleRate
