@@ -6,6 +6,7 @@
 
 #include "util/dynamic_library.h"
 #include "util/function_binding.h"
+#include "util/regular_file.h"
 
 namespace tonekit::audio {
 namespace {
@@ -141,10 +142,8 @@ uint32_t BeWriteInfoTag(BeStream stream, const char* fileName) {
     auto* s = static_cast<BladeStream*>(stream);
     if (!s) return kBeErrInvalidHandle;
     if (s->flags && s->writeTag && fileName) {
-        if (FILE* f = std::fopen(fileName, "rb+")) {
-            g_lame.lame_mp3_tags_fid(s->flags, f);
-            std::fclose(f);
-        }
+        if (const util::UniqueFile f{std::fopen(fileName, "rb+")})
+            g_lame.lame_mp3_tags_fid(s->flags, f.get());
     }
     if (s->flags) g_lame.lame_close(s->flags);
     delete s;

@@ -76,35 +76,30 @@ extern "C" int32_t WAV2MP3(const char* source, const char* destination, int32_t 
     }
     if (!source || !destination) return -1;
     if (sampleRate < kMinInputRate || sampleRate > kMaxInputRate) return -1;
-    FILE* in = tonekit::util::OpenSourceFile(source);
+    const tonekit::util::UniqueFile in(tonekit::util::OpenSourceFile(source));
     if (!in) return -1;  // a missing scratch file: nothing to encode, nothing created
-    FILE* out = tonekit::util::CreateOutputFile(destination, source);
-    if (!out) {
-        std::fclose(in);
-        return -1;
-    }
+    tonekit::util::UniqueFile out(tonekit::util::CreateOutputFile(destination, source));
+    if (!out) return -1;
     const BeConfig config = Mp3Config(bitrate, sampleRate);
     uint32_t samplesPerChunk = 0, mp3Bytes = 0;
     BeStream stream = nullptr;
     if (be->beInitStream(&config, &samplesPerChunk, &mp3Bytes, &stream) != kBeErrSuccessful) {
-        std::fclose(in);
-        std::fclose(out);
+        out.reset();
         tonekit::util::RemoveRegularFile(destination);
         return -1;
     }
     Encoding e{*be,
                stream,
-               in,
-               out,
+               in.get(),
+               out.get(),
                std::vector<int16_t>(samplesPerChunk),
                std::vector<uint8_t>(mp3Bytes)};
-    fseeko(in, 0, SEEK_END);
-    const off_t length = ftello(in);
+    fseeko(in.get(), 0, SEEK_END);
+    const off_t length = ftello(in.get());
     const uint64_t estimated = length > 0 ? static_cast<uint64_t>(length) / 2 / samplesPerChunk : 0;
-    fseeko(in, kWavHeaderBytes, SEEK_SET);
+    fseeko(in.get(), kWavHeaderBytes, SEEK_SET);
     e.EncodeAll(estimated, progress);
-    std::fclose(in);
-    const bool ok = std::fclose(out) == 0 && !e.writeFailed;
+    const bool ok = std::fclose(out.release()) == 0 && !e.writeFailed;
     be->beWriteInfoTag(stream, destination);
     if (!ok) tonekit::util::RemoveRegularFile(destination);  // created or emptied by this call
     return ok ? 0 : -1;

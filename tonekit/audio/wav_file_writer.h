@@ -52,12 +52,9 @@ class WavFileWriter {
 
     // Continues `path`, which CreateWAVHeader has just made, after its header.
     bool Append(const char* path) {
-        FILE* f = util::IsRegularFile(path) ? std::fopen(path, "r+b") : nullptr;
-        if (!f || std::fseek(f, kWavHeaderBytes, SEEK_SET) != 0) {
-            if (f) std::fclose(f);
-            return false;
-        }
-        file_ = f;
+        util::UniqueFile f(util::IsRegularFile(path) ? std::fopen(path, "r+b") : nullptr);
+        if (!f || std::fseek(f.get(), kWavHeaderBytes, SEEK_SET) != 0) return false;
+        file_ = f.release();
         path_ = path;
         return true;
     }

@@ -9,8 +9,16 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace tonekit::util {
+
+// A stream closed when it goes out of scope; release() it where fclose's
+// result matters (an output's last buffered write).
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 
 // True when both paths name one existing file.
 inline bool SameFile(const char* a, const char* b) {
