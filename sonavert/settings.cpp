@@ -26,7 +26,7 @@ bool IsOneOf(int32_t value, std::initializer_list<int32_t> allowed) {
 }
 
 // The path stored in field `index`, or `fallback` when the field has no NUL,
-// is empty, or names no folder.
+// is empty, names no folder, or is one byte too long to take its '/'.
 std::string DecodePath(const uint8_t* record, int index, const std::string& fallback) {
     const char* field = reinterpret_cast<const char*>(record + index * kPathFieldBytes);
     const size_t length = strnlen(field, kPathFieldBytes);
@@ -34,7 +34,8 @@ std::string DecodePath(const uint8_t* record, int index, const std::string& fall
     std::string path(field, length);
     if (!tonekit::util::IsFolder(path.c_str())) return fallback;
     if (path.back() != '/') path += '/';
-    return path;
+    // A folder whose '/' does not fit could not be saved again: it would be lost then.
+    return FitsPathField(path) ? path : fallback;
 }
 
 void EncodePath(uint8_t* record, int index, const std::string& path) {

@@ -94,6 +94,11 @@ TEST_F(SettingsFile, PathFieldsThatCannotBeUsedTakeTheirDefault) {
     EXPECT_EQ(s.outputFolder, defaults.outputFolder);
     EXPECT_EQ(s.addFilesFolder, defaults.homeFolder);
     EXPECT_EQ(s.searchFolder, bare + "/");
+
+    const std::string fills = std::string(258, '/') + ".";  // 259 bytes: no room for its '/'
+    std::memcpy(&record[520], fills.data(), fills.size());
+    EXPECT_EQ(sonavert::DecodeSettings(record.data(), record.size(), defaults).searchFolder,
+              defaults.homeFolder);
 }
 
 // A short file fills the record as far as it goes; a long one is read for its
