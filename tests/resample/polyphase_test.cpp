@@ -104,6 +104,8 @@ TEST(ResamplerInit, RefusesWhatCannotBeResampled) {
     EXPECT_EQ(InitResampler(44100, 44100, 2, 3), nullptr);
     EXPECT_EQ(InitResampler(0, 44100, 2, 3), nullptr);
     EXPECT_EQ(InitResampler(44100, 0, 2, 3), nullptr);
+    EXPECT_EQ(InitResampler(1, 22050, 2, 3), nullptr);  // more than 256 times apart
+    EXPECT_EQ(InitResampler(192000, 700, 2, 3), nullptr);
     EXPECT_EQ(InitResampler(44100, 48000, 2, 4), nullptr);
     EXPECT_EQ(InitResampler(44100, 48000, 2, -1), nullptr);
     FreeResampler(nullptr);
