@@ -1,5 +1,6 @@
-# The Debian package (cpack -G DEB) of the system install: the programs, the
-# library, the launchers, the icons and the user guide.
+# The Debian package (cpack -G DEB) of the system install: the programs, their
+# private library, the launchers, icons, AppStream entry, manual pages, bash
+# completion and the user guide.
 
 # Debian's documentation files for the package.
 set(debian_doc ${CMAKE_BINARY_DIR}/debian-doc)
@@ -40,8 +41,5 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://sonavert.org")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${runtime_depends}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
-# libtonekit.so sits in the linker's folder: dpkg's ldconfig trigger refreshes
-# the cache.
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/installer/debian/triggers)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -78,14 +78,18 @@ bool ConverterSession::Start() {
 void ConverterSession::AddInputs() {
     if (options_.inputs.empty()) return;
     QList<QUrl> urls;
-    for (const std::string& input : options_.inputs)
-        urls.append(
-            QUrl::fromLocalFile(QFileInfo(QString::fromStdString(input)).absoluteFilePath()));
+    for (const std::string& input : options_.inputs) {
+        const QFileInfo file(QFile::decodeName(input.c_str()));
+        if (file.exists())
+            urls.append(QUrl::fromLocalFile(file.absoluteFilePath()));
+        else
+            std::fprintf(stderr, "sonavert: %s: no such file or folder\n", input.c_str());
+    }
     window_->inputs().AddDropped(urls);
 }
 
 void ConverterSession::EndOnSignal() {
-    if (!started_) return;
+    if (!window_) return;
     converter_->flags.stopRequested = converter_->flags.running;
     auto* whenIdle = new QTimer(window_.get());
     QObject::connect(whenIdle, &QTimer::timeout, window_.get(), [this, whenIdle] {

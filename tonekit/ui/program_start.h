@@ -57,8 +57,9 @@ inline void WriteSignal(int signal) {
 
 }  // namespace start_detail
 
-// Catches SIGINT, SIGTERM and SIGHUP from now on; call it before anything
-// else (SDL) installs handlers of its own. A signal that arrives before the
+// Catches SIGINT, SIGTERM and SIGHUP from now on, unless the program was
+// started with them ignored; call it before anything else (SDL) installs
+// handlers of its own. A signal that arrives before the
 // window exists waits in the pipe. A second one of the same kind ends the
 // program at once.
 inline void CatchQuitSignals() {
@@ -67,7 +68,12 @@ inline void CatchQuitSignals() {
     action.sa_handler = start_detail::WriteSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART | SA_RESETHAND;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction inherited {};
+        sigaction(signal, nullptr, &inherited);
+        // One ignored from the start stays ignored (nohup, a background job).
+        if (inherited.sa_handler != SIG_IGN) sigaction(signal, &action, nullptr);
+    }
 }
 
 // Runs `quit` on the window's thread once a caught signal arrived (nothing

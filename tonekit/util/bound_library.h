@@ -20,8 +20,12 @@ class BoundLibrary {
     // system's search when `path` is empty, and binds every function. On
     // failure `error` names the library or the first missing export.
     bool Load(const std::string& path, std::string& error) {
-        const auto candidates =
+        auto candidates =
             path.empty() ? LibraryCandidates("libtonekit.so") : std::vector<std::string>{path};
+        // A system install keeps it in <prefix>/lib/sonavert/.
+        if (path.empty())
+            candidates.insert(candidates.begin() + 1,
+                              ProgramFolder() + "../lib/sonavert/libtonekit.so");
         if (!library_.Open(candidates)) {
             const char* reason = dlerror();
             error = "Cannot load libtonekit.so";
