@@ -34,10 +34,11 @@ for program in sonavert wavshift; do
     fail "$program has no run path to ../lib/sonavert"
 done
 for binary in bin/sonavert bin/wavshift lib/sonavert/libtonekit.so; do
-  readelf -lW "$prefix/$binary" | grep -q GNU_RELRO || fail "$binary lacks relro"
-  readelf -dW "$prefix/$binary" | grep -q 'FLAGS.*BIND_NOW' || fail "$binary lacks bindnow"
+  readelf -lW "$prefix/$binary" | grep GNU_RELRO > /dev/null || fail "$binary lacks relro"
+  readelf -dW "$prefix/$binary" | grep 'FLAGS.*BIND_NOW' > /dev/null || fail "$binary lacks bindnow"
 done
-nm -D "$prefix/lib/sonavert/libtonekit.so" | grep -q '__[a-z]*_chk' || fail "libtonekit.so is not fortified"
+nm -D "$prefix/lib/sonavert/libtonekit.so" | grep '__[a-z]*_chk@' > /dev/null ||
+  fail "libtonekit.so is not fortified"
 desktop-file-validate "$prefix"/share/applications/*.desktop || fail "desktop-file-validate"
 appstreamcli validate --no-net "$prefix"/share/metainfo/*.xml > "$work/appstream.log" ||
   { cat "$work/appstream.log"; fail "appstreamcli validate"; }
@@ -57,17 +58,6 @@ grep -q "calling init: $prefix/bin/../lib/sonavert/libtonekit.so" <<< "$loads" |
 [ ! -e "$prefix/bin/settings.dat" ] && [ ! -e "$prefix/bin/temp.wav" ] ||
   fail "the installed sonavert wrote beside itself"
 [ -z "$(ls -A "$home/Desktop")" ] || fail "the installed sonavert wrote a desktop launcher"
-
-# A new user's first batch run, with no XDG folders yet, converts a WAV and
-# an MP3.
-fresh=$work/fresh
-mkdir -p "$fresh/in" "$fresh/out"
-sox -n -r 44100 -c 2 -b 16 "$fresh/in/tone.wav" synth 1 sine 440
-sox -n -r 44100 -c 2 "$fresh/in/song.mp3" synth 1 sine 660
-env -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$fresh/home" timeout 120 \
-  "$prefix/bin/sonavert" --convert --quiet --to wav --output "$fresh/out" "$fresh/in" \
-  > "$work/batch.log" 2>&1 || { cat "$work/batch.log"; fail "the installed batch converter"; }
-[ -s "$fresh/out/tone.wav" ] && [ -s "$fresh/out/song.wav" ] || fail "batch outputs missing"
 
 # The installer carries its payload: it does not need libtonekit.so itself.
 ! readelf -d "$build/bin/sonavert-setup" | grep -q 'NEEDED.*tonekit' ||
@@ -99,4 +89,15 @@ if command -v lintian > /dev/null; then
     fail "lintian"
   fi
 fi
+# A new user's first batch run, with no XDG folders yet, converts a WAV and
+# an MP3 (the batch converter must create the folders it uses).
+fresh=$work/fresh
+mkdir -p "$fresh/in" "$fresh/out"
+sox -n -r 44100 -c 2 -b 16 "$fresh/in/tone.wav" synth 1 sine 440
+sox -n -r 44100 -c 2 "$fresh/in/song.mp3" synth 1 sine 660
+env -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$fresh/home" timeout 120 \
+  "$prefix/bin/sonavert" --convert --quiet --to wav --output "$fresh/out" "$fresh/in" \
+  > "$work/batch.log" 2>&1 || { cat "$work/batch.log"; fail "the installed batch converter"; }
+[ -s "$fresh/out/tone.wav" ] && [ -s "$fresh/out/song.wav" ] || fail "batch outputs missing"
+
 echo "packaging checks passed"

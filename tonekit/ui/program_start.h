@@ -59,9 +59,8 @@ inline void WriteSignal(int signal) {
 
 // Catches SIGINT, SIGTERM and SIGHUP from now on, unless the program was
 // started with them ignored; call it before anything else (SDL) installs
-// handlers of its own. A signal that arrives before the
-// window exists waits in the pipe. A second one of the same kind ends the
-// program at once.
+// handlers of its own. A signal that arrives before the window exists waits
+// in the pipe. A second one of the same kind ends the program at once.
 inline void CatchQuitSignals() {
     if (pipe2(start_detail::g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     struct sigaction action {};
