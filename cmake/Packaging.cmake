@@ -11,6 +11,8 @@ add_custom_command(OUTPUT ${debian_doc}/changelog.gz
 add_custom_target(debian_changelog ALL DEPENDS ${debian_doc}/changelog.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/installer/debian/copyright ${debian_doc}/changelog.gz
   DESTINATION share/doc/sonavert)
+install(FILES ${PROJECT_SOURCE_DIR}/installer/debian/lintian-overrides
+  DESTINATION share/lintian/overrides RENAME sonavert)
 
 # libtonekit.so binds FFmpeg, SDL2 and LAME by name at run time, so
 # dpkg-shlibdeps cannot see them: their packages are named here from the

@@ -18,7 +18,7 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 
 expected_tree=$(printf '%s\n' bin/{sonavert,wavshift} lib/sonavert/libtonekit.so \
   share/applications/{sonavert,wavshift}.desktop share/bash-completion/completions/sonavert \
-  share/doc/sonavert/{changelog.gz,copyright,sonavert-help.html} \
+  share/doc/sonavert/{changelog.gz,copyright,sonavert-help.html} share/lintian/overrides/sonavert \
   share/man/man1/{sonavert,wavshift}.1.gz share/metainfo/org.sonavert.Sonavert.metainfo.xml \
   share/icons/hicolor/{16x16,22x22,24x24,32x32,48x48,64x64,128x128,256x256}/apps/{sonavert,wavshift}.png \
   share/icons/hicolor/scalable/apps/{sonavert,wavshift}.svg | sort)
