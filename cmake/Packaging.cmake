@@ -1,5 +1,6 @@
-# The Debian package (cpack -G DEB) of the system install: the programs, the
-# library, the launchers, the icons and the user guide.
+# The Debian package (cpack -G DEB) of the system install: the programs, their
+# private library, the launchers, icons, AppStream entry, manual pages, bash
+# completion and the user guide.
 
 # Debian's documentation files for the package.
 set(debian_doc ${CMAKE_BINARY_DIR}/debian-doc)
@@ -10,6 +11,8 @@ add_custom_command(OUTPUT ${debian_doc}/changelog.gz
 add_custom_target(debian_changelog ALL DEPENDS ${debian_doc}/changelog.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/installer/debian/copyright ${debian_doc}/changelog.gz
   DESTINATION share/doc/sonavert)
+install(FILES ${PROJECT_SOURCE_DIR}/installer/debian/lintian-overrides
+  DESTINATION share/lintian/overrides RENAME sonavert)
 
 # libtonekit.so binds FFmpeg, SDL2 and LAME by name at run time, so
 # dpkg-shlibdeps cannot see them: their packages are named here from the
@@ -40,8 +43,5 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://sonavert.org")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${runtime_depends}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
-# libtonekit.so sits in the linker's folder: dpkg's ldconfig trigger refreshes
-# the cache.
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/installer/debian/triggers)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,13 +1,16 @@
 #include "converter_session.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "conversion_queue.h"
+#include "input_list.h"
 #include "main_window.h"
 #include "message_pump.h"
 #include "playback.h"
@@ -59,11 +62,42 @@ bool ConverterSession::Start() {
 
     window_ = std::make_unique<MainWindow>(*converter_);
     window_->show();
-    tk.CreateDesktopShortcut(window_.get(), "Sonavert", (paths.programFolder + "sonavert").c_str());
+    // Only a portable program folder makes its own desktop launcher; a system
+    // install has its menu entry, and a launcher it wrote would outlive it.
+    if (paths.settingsFile == paths.programFolder + "settings.dat")
+        tk.CreateDesktopShortcut(window_.get(), "Sonavert",
+                                 (paths.programFolder + "sonavert").c_str());
+    tonekit::ui::OnQuitSignal(window_.get(), [this] { EndOnSignal(); });
     device_ = OpenPlayback(*converter_, converter_->settings.bufferBytes);
     window_->RefreshOutputList();
     started_ = true;
+    AddInputs();
     return true;
+}
+
+void ConverterSession::AddInputs() {
+    if (options_.inputs.empty()) return;
+    QList<QUrl> urls;
+    for (const std::string& input : options_.inputs) {
+        const QFileInfo file(QFile::decodeName(input.c_str()));
+        if (file.exists())
+            urls.append(QUrl::fromLocalFile(file.absoluteFilePath()));
+        else
+            std::fprintf(stderr, "sonavert: %s: no such file or folder\n", input.c_str());
+    }
+    window_->inputs().AddDropped(urls);
+}
+
+void ConverterSession::EndOnSignal() {
+    if (!window_) return;
+    converter_->flags.stopRequested = converter_->flags.running;
+    auto* whenIdle = new QTimer(window_.get());
+    QObject::connect(whenIdle, &QTimer::timeout, window_.get(), [this, whenIdle] {
+        if (converter_->flags.running) return;
+        whenIdle->stop();
+        window_->Destroy();
+    });
+    whenIdle->start(20);
 }
 
 void ConverterSession::RunMainLoop() {

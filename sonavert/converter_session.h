@@ -21,6 +21,7 @@ struct StartOptions {
     std::optional<ProgramPaths> paths;  // empty: found from the program's folder
     int exitPumpMs = 3000;              // messages still pumped after the device closed
     Shell shell = DesktopShell();
+    std::vector<std::string> inputs;  // files and folders added to the input list at start
 };
 
 class ConverterSession {
@@ -36,11 +37,16 @@ class ConverterSession {
     // Closes the device, pumps for a while, releases everything, deletes the
     // scratch file and unloads the library.
     void Shutdown();
+    // SIGINT or SIGTERM: a run stops at its next step, then the window closes
+    // as Exit closes it.
+    void EndOnSignal();
 
     MainWindow* window() const { return window_.get(); }
     Converter* converter() const { return converter_.get(); }
 
   private:
+    void AddInputs();
+
     StartOptions options_;
     TonekitLibrary library_;
     std::unique_ptr<Converter> converter_;

@@ -4,15 +4,12 @@
 #include <time.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "batch/batch_main.h"
-#include "batch/batch_options.h"
+#include "command_line.h"
 #include "converter_session.h"
-#include "main_window.h"
 #include "ui/program_start.h"
 
 namespace {
@@ -26,22 +23,26 @@ double MonotonicMs() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // `--convert`, `--help`, `--version`: the batch converter, without a display.
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (sonavert::batch::IsBatchCommand(arguments))
-        return sonavert::batch::RunBatchCommand(arguments);
+    using Action = sonavert::CommandLine::Action;
+    const auto line = sonavert::ParseCommandLine({argv + 1, argv + argc});
+    if (line.action == Action::kBatch) return sonavert::batch::RunBatchCommand(line.arguments);
+    if (line.action != Action::kWindow) return sonavert::AnswerCommandLine(line);
     if (!tonekit::ui::HasDisplay("sonavert")) return 1;
-    // `--measure-startup`: print the monotonic clock once the window shows
-    // and leave at once (for the start-up benchmark).
-    const bool measureStartup = argc > 1 && std::strcmp(argv[1], "--measure-startup") == 0;
+    tonekit::ui::CatchQuitSignals();
+    // The command line is the program's own: Qt is not given it, so a file
+    // named like one of Qt's options stays a file.
+    int qtArgc = 1;
     std::unique_ptr<QApplication> app;
-    tonekit::ui::StartApplication("sonavert", argc, argv, app);
+    tonekit::ui::StartApplication("sonavert", qtArgc, argv, app);
 
     sonavert::StartOptions options;
-    if (measureStartup) options.exitPumpMs = 0;
+    options.inputs = line.arguments;
+    if (line.measureStartup) options.exitPumpMs = 0;
     sonavert::ConverterSession session(std::move(options));
     if (!session.Start()) return 1;
-    if (measureStartup) {
+    if (line.measureStartup) {
+        // Prints the monotonic clock once the window shows and leaves at once
+        // (for the start-up benchmark).
         QApplication::processEvents();
         std::printf("shown %.3f\n", MonotonicMs());
         std::fflush(stdout);

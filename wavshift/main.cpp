@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
     if (!tonekit::ui::HasDisplay("wavshift")) return 1;
+    tonekit::ui::CatchQuitSignals();
     std::unique_ptr<QApplication> app;
     tonekit::ui::StartApplication("wavshift", argc, argv, app);
     wavshift::WavshiftProgram program;

@@ -22,6 +22,12 @@ bool WavshiftProgram::Start(const QStringList& arguments) {
     background_.reset(static_cast<QPixmap*>(tk.LoadResourceJpeg(kResources, nullptr, 104)));
     window_ = std::make_unique<WavshiftWindow>(tk, background_.get());
     window_->show();
+    // SIGINT or SIGTERM: a run stops at its next block and removes its
+    // output, then the window closes.
+    tonekit::ui::OnQuitSignal(window_.get(), [window = window_.get()] {
+        window->close();
+        if (!window->Running()) QApplication::quit();
+    });
     window_->LoadSource(CommandLineOf(arguments));
     return true;
 }

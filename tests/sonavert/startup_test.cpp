@@ -1,9 +1,14 @@
-// Starting the converter: a library that cannot be bound, and no display.
+// Starting the converter: a library that cannot be bound, no display, the
+// command line, and the signals that end both programs.
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QMessageBox>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
+#include "converter_fixture.h"
 #include "converter_session.h"
 #include "qt_test_support.h"
 #include "test_support.h"
@@ -49,6 +54,86 @@ TEST(Startup, TheProgramStartsOffscreenAndLeavesCleanly) {
                                 " --measure-startup 2>/dev/null";
     EXPECT_EQ(testing_support::RunCommand(command, &out), 0);
     EXPECT_EQ(out.rfind("shown ", 0), 0u) << out;
+}
+
+TEST(Startup, TheCommandLineIsAnsweredWithoutAWindow) {
+    struct Case {
+        const char* arguments;
+        int status;
+        const char* output;  // how it starts
+    } cases[] = {
+        {"song.wav --help", 0, "Usage: sonavert [FILE|FOLDER...]"},
+        {"--convert --to wav song.wav -h", 0, "Usage: sonavert"},
+        {"song.wav --version", 0, "sonavert 1.0\n"},
+        {"--bogus song.wav", 2, "sonavert: unknown option '--bogus'\n"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        const std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") +
+                                    SONAVERT_BIN " " + c.arguments + " 2>&1";
+        EXPECT_EQ(testing_support::RunCommand(command, &out), c.status) << c.arguments;
+        EXPECT_EQ(out.rfind(c.output, 0), 0u) << c.arguments << ": " << out;
+    }
+}
+
+TEST(Startup, FilesAndFoldersGivenAtStartJoinTheInputList) {
+    testing_support::TempDir dir;
+    std::filesystem::create_directories(dir / "album/cd1");
+    std::filesystem::copy_file(sonavert_testing::MediaFolder() + "/two.wav", dir / "song.wav");
+    std::filesystem::copy_file(sonavert_testing::MediaFolder() + "/one.mp3",
+                               dir / "album/cd1/a.mp3");
+    setenv("HOME", dir.path().c_str(), 1);
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.path()));
+    sonavert::StartOptions options;
+    options.libraryPath = TONEKIT_SO;
+    options.paths = sonavert::FindProgramPaths(dir.path(), [](const char* n) { return getenv(n); });
+    options.exitPumpMs = 0;
+    options.inputs = {"song.wav", dir / "album", dir / "missing.mp3"};
+    sonavert::ConverterSession session(options);
+    ASSERT_TRUE(session.Start());
+    QDir::setCurrent(previous);
+    EXPECT_EQ(session.window()->inputs().Paths(),
+              (std::vector<std::string>{dir / "song.wav", dir / "album/cd1/a.mp3"}));
+}
+
+// SIGTERM and SIGINT close the converter as Exit does, also while SDL's device
+// is open (its own handlers would swallow them): the settings are saved and
+// the scratch file's lock is gone. A portable copy writes its desktop
+// launcher. wavshift ends as cleanly.
+TEST(Startup, SignalsEndTheProgramsAsClosingTheirWindowsDoes) {
+    // Prints the exit status; a program still running after 60 s is killed.
+    constexpr const char* kEndWithin60s =
+        " for i in $(seq 600); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done;"
+        " kill -KILL $pid 2>/dev/null; wait $pid; echo $?; ";
+    for (const char* signal : {"TERM", "INT"}) {
+        testing_support::TempDir dir;
+        const std::string script =
+            "cd " + dir.path() +
+            " && mkdir -p home/Desktop && cp " SONAVERT_BIN " " TONEKIT_SO
+            " . || exit 1; env --default-signal HOME=$PWD/home QT_QPA_PLATFORM=offscreen "
+            "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$PWD/played.raw ./sonavert 2>/dev/null & "
+            "pid=$!; "
+            "for i in $(seq 600); do [ -e played.raw ] && break; sleep 0.1; done; kill -" +
+            std::string(signal) + " $pid;" + kEndWithin60s + "ls " + dir.path() + " home/Desktop";
+        std::string out;
+        testing_support::RunCommand(script, &out);
+        EXPECT_EQ(
+            out, "0\n" + dir.path() +
+                     ":\nhome\nlibtonekit.so\nplayed.raw\nsettings.dat\nsonavert\n\nhome/Desktop:\n"
+                     "Sonavert.desktop\n")
+            << signal;
+    }
+    std::string out;
+    testing_support::RunCommand(
+        "QT_QPA_PLATFORM=offscreen " WAVSHIFT_BIN
+        " 2>/dev/null & pid=$!; for i in $(seq 600); do "
+        "[ $(( 0x$(awk '/SigCgt/ {print $2}' /proc/$pid/status) & 16384 )) -ne 0 ] && break; "
+        "sleep 0.1; "
+        "done; kill -TERM $pid;" +
+            std::string(kEndWithin60s),
+        &out);
+    EXPECT_EQ(out, "0\n");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -25,7 +26,7 @@ namespace {
 #define TK_SDL_FUNCTIONS(X)                                                                        \
     X(SDL_InitSubSystem) X(SDL_QuitSubSystem) X(SDL_AudioInit) X(SDL_AudioQuit)                    \
     X(SDL_GetCurrentAudioDriver) X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice)                    \
-    X(SDL_PauseAudioDevice) X(SDL_GetNumAudioDevices) X(SDL_GetAudioDeviceName)
+    X(SDL_PauseAudioDevice) X(SDL_GetNumAudioDevices) X(SDL_GetAudioDeviceName) X(SDL_SetHint)
 // clang-format on
 
 struct SdlApi {
@@ -53,6 +54,32 @@ const SdlApi* Sdl() {
         return util::BindFunctions(binding->api, lookup).empty() ? &binding->api : nullptr;
     }();
     return api;
+}
+
+// ALSA's library reports a machine without a sound card on stderr, ten lines
+// at every start, while SDL tries its ALSA output before falling back. With no
+// card there is nothing worth reporting, so its messages are dropped then.
+extern "C" void IgnoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+bool HasSoundCard() {
+    std::ifstream cards("/proc/asound/cards");
+    std::string first;
+    return std::getline(cards, first) && first.find("no soundcards") == std::string::npos;
+}
+
+void QuietAlsaWithoutCard() {
+    static const bool done = [] {
+        if (HasSoundCard()) return true;
+        util::DynamicLibrary alsa;
+        if (!alsa.Open({"libasound.so.2"})) return true;
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        if (auto set = reinterpret_cast<SetHandler>(alsa.Symbol("snd_lib_error_set_handler")))
+            set(IgnoreAlsaMessage);
+        alsa.Release();  // the handler must stay set while SDL uses the library
+        return true;
+    }();
+    (void)done;
 }
 
 constexpr int kMinBuffers = 2;
@@ -137,6 +164,10 @@ SDL_AudioDeviceID OpenDevice(WaveOutRing& ring, int32_t sampleRate, int32_t devi
 // The system's output, or SDL's paced, silent dummy driver when there is none.
 bool StartDevice(WaveOutRing& ring, int32_t sampleRate, int32_t deviceId) {
     const SdlApi& sdl = *ring.sdl;
+    // SDL would otherwise turn SIGINT and SIGTERM into quit events that no one
+    // reads: the programs handle those signals themselves.
+    sdl.SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    QuietAlsaWithoutCard();
     if (sdl.SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         ring.device = OpenDevice(ring, sampleRate, deviceId);
         if (ring.device) return true;

@@ -1,12 +1,19 @@
 // What both programs do before and while they bind the library: check for a
-// display, leave quietly when Qt cannot reach it, and report a failed binding.
+// display, leave quietly when Qt cannot reach it, report a failed binding, and
+// turn SIGINT, SIGTERM and SIGHUP into an orderly close of the window.
 // Header-only, like dialog_items.h.
 #pragma once
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <functional>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,7 +44,50 @@ inline void QuietFatal(QtMsgType type, const QMessageLogContext&, const QString&
     _exit(1);
 }
 
+// A self-pipe: the handler only writes the signal's number; the window's
+// thread reads it through a socket notifier.
+inline int g_signalPipe[2] = {-1, -1};
+
+inline void WriteSignal(int signal) {
+    const int saved = errno;
+    const auto byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
 }  // namespace start_detail
+
+// Catches SIGINT, SIGTERM and SIGHUP from now on, unless the program was
+// started with them ignored; call it before anything else (SDL) installs
+// handlers of its own. A signal that arrives before the window exists waits
+// in the pipe. A second one of the same kind ends the program at once.
+inline void CatchQuitSignals() {
+    if (pipe2(start_detail::g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    struct sigaction action {};
+    action.sa_handler = start_detail::WriteSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction inherited {};
+        sigaction(signal, nullptr, &inherited);
+        // One ignored from the start stays ignored (nohup, a background job).
+        if (inherited.sa_handler != SIG_IGN) sigaction(signal, &action, nullptr);
+    }
+}
+
+// Runs `quit` on the window's thread once a caught signal arrived (nothing
+// when CatchQuitSignals was not called, as in tests).
+inline void OnQuitSignal(QObject* owner, std::function<void()> quit) {
+    const int fd = start_detail::g_signalPipe[0];
+    if (fd < 0) return;
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [fd, quit = std::move(quit)] {
+        unsigned char drained[16];
+        while (read(fd, drained, sizeof drained) > 0) {
+        }
+        quit();
+    });
+}
 
 // True when Qt has somewhere to show a window: a platform other than the
 // desktop ones was asked for, or an X or Wayland display is named. Otherwise

@@ -2,8 +2,11 @@
 // icon, About picture and background texture; the resampler's icon, picture
 // and background; the installer's icon, Browse picture and banner. Run once
 // by hand (`draw_artwork sonavert/resources/pictures wavshift/resources/pictures
-// installer/resources/pictures`); the results are committed.
+// installer/resources/pictures [data/icons]`); the results are committed. The
+// fourth folder receives the two programs' desktop icons: a hicolor theme tree
+// of PNGs from 16 to 256 pixels and the same drawings as SVG.
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -197,6 +200,88 @@ QImage Background(int seed, QColor base) {
     return image;
 }
 
+// The desktop icons: the emblems on a transparent ground, and as SVG.
+QImage Icon(int size, const Drawing& draw) {
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p, size);
+    return image;
+}
+
+QString Polyline(const std::function<QPointF(int)>& point, int count, const char* colour,
+                 double width) {
+    QString points;
+    for (int i = 0; i <= count; ++i) {
+        const QPointF at = point(i);
+        points += QString::asprintf("%.1f,%.1f ", at.x(), at.y());
+    }
+    return QString::asprintf(R"(  <polyline fill="none" stroke="%s" stroke-width="%.2f" points=")",
+                             colour, width) +
+           points.trimmed() + "\"/>\n";
+}
+
+// The same shapes as Sky, Emblem and ShiftEmblem, 256 units wide.
+QString SvgIcon(bool shift) {
+    const double s = 256;
+    QString svg = QString::asprintf(
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 "
+        "256 256\">\n"
+        "  <defs><linearGradient id=\"sky\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">"
+        "<stop offset=\"0\" stop-color=\"#4b64aa\"/><stop offset=\"1\" stop-color=\"#1e2a55\"/>"
+        "</linearGradient></defs>\n"
+        "  <rect width=\"256\" height=\"256\" rx=\"%.0f\" fill=\"url(#sky)\"/>\n",
+        s / 8);
+    if (shift) {
+        const char* colours[] = {"#ffd260", "#ffffff"};
+        for (int wave = 0; wave < 2; ++wave) {
+            const double y = s * (0.33 + 0.36 * wave);
+            svg += Polyline(
+                [&](int i) {
+                    return QPointF(s * (0.1 + 0.8 * i / 60.0),
+                                   y + (i ? s * 0.1 * std::sin(i * (0.21 + 0.2 * wave)) : 0));
+                },
+                60, colours[wave], s / 22);
+        }
+    } else {
+        for (int wave = 0; wave < 2; ++wave) {
+            const double y = s * (0.72 + 0.1 * wave);
+            svg += Polyline(
+                [&](int i) {
+                    return QPointF(s * (0.08 + 0.84 * i / 40.0),
+                                   y + (i ? s * 0.05 * std::sin(i * 0.55 + wave * 1.3) : 0));
+                },
+                40, "#ffd260", s / 28);
+        }
+        svg += QString::asprintf(
+            "  <g fill=\"#ffffff\"><ellipse cx=\"%.1f\" cy=\"%.1f\" rx=\"%.1f\" ry=\"%.1f\"/>"
+            "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\"/>"
+            "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\"/></g>\n",
+            s * 0.39, s * 0.49, s * 0.09, s * 0.07, s * 0.45, s * 0.12, s * 0.04, s * 0.38,
+            s * 0.45, s * 0.12, s * 0.22, s * 0.06);
+    }
+    return svg + "</svg>\n";
+}
+
+void WriteIcons(const QDir& out) {
+    const struct {
+        const char* name;
+        Drawing draw;
+        bool shift;
+    } programs[] = {{"sonavert", Emblem, false}, {"wavshift", ShiftEmblem, true}};
+    for (const auto& program : programs) {
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QString folder = QString("hicolor/%1x%1/apps").arg(size);
+            out.mkpath(folder);
+            Icon(size, program.draw).save(out.filePath(folder + "/" + program.name + ".png"));
+        }
+        out.mkpath("hicolor/scalable/apps");
+        QFile svg(out.filePath(QString("hicolor/scalable/apps/") + program.name + ".svg"));
+        if (svg.open(QIODevice::WriteOnly)) svg.write(SvgIcon(program.shift).toUtf8());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -230,5 +315,6 @@ int main(int argc, char** argv) {
         Picture(16, QColor(0xF0, 0xF0, 0xF0), Folder).save(installer.filePath("104.png"));
         InstallerBanner().save(installer.filePath("112.png"));
     }
+    if (argc > 4) WriteIcons(QDir(argv[4]));
     return 0;
 }
