@@ -493,7 +493,7 @@ void MainWindow::PlayInput(int row) {
 
 void MainWindow::OpenUserGuide() {
     std::string error;
-    const std::string guide = WriteOutUserGuide(FolderOf(c_.paths.scratchFile), error);
+    const std::string guide = WriteOutUserGuide(UserGuideFolder(c_.paths), error);
     if (guide.empty()) {
         const std::string text = "Cannot show the user guide:\n\n" + error;
         QMessageBox box(QMessageBox::Warning, "ERROR", QString::fromStdString(text),

@@ -4,7 +4,19 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cstdlib>
+
 namespace sonavert {
+
+std::string UserGuideFolder(const ProgramPaths& paths) {
+    const std::string& settings = paths.settingsFile;
+    if (settings.compare(0, paths.programFolder.size(), paths.programFolder) == 0 &&
+        settings.find('/', paths.programFolder.size()) == std::string::npos)
+        return paths.programFolder;
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache && *cache == '/') return std::string(cache) + "/sonavert/";
+    return HomeFolder([](const char* name) { return std::getenv(name); }) + ".cache/sonavert/";
+}
 
 std::string WriteOutUserGuide(const std::string& folder, std::string& error) {
     QFile guide(":/sonavert/sonavert-help.html");

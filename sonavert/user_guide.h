@@ -5,7 +5,13 @@
 
 #include <string>
 
+#include "program_paths.h"
+
 namespace sonavert {
+
+// Where the guide is written: beside a portable program, otherwise in the
+// user's cache folder ($XDG_CACHE_HOME/sonavert/, ~/.cache/sonavert/).
+std::string UserGuideFolder(const ProgramPaths& paths);
 
 // Writes the guide into `folder` (made when missing) as sonavert-help.html,
 // complete or not at all, and returns its path; "" with `error` set when it
