@@ -13,7 +13,10 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QShowEvent>
+#include <QStyleOption>
 
 #include "payload.h"
 #include "ui/dialog_look.h"
@@ -34,10 +37,7 @@ constexpr char kAgreement[] = "I have Read, Understand and Agree to the License 
 QPixmap Banner() {
     QPixmap banner(QString(kResources) + "/112.png");
     QPainter painter(&banner);
-    QFont font("Liberation Sans");
-    font.setPixelSize(20);
-    font.setBold(true);
-    painter.setFont(font);
+    painter.setFont(tonekit::ui::CellFont(20, 10, QFont::Bold));
     painter.setPen(ColourFromBgr(0xB090FF));
     painter.drawText(QRect(70, 20, banner.width() - 70, banner.height() - 20),
                      Qt::AlignLeft | Qt::AlignTop, kBannerText);
@@ -53,6 +53,34 @@ QString LicenceText() {
     for (auto& paragraph : paragraphs) paragraph.replace('\n', ' ');
     return paragraphs.join("\n\n");
 }
+
+// A flat check box: a plain square with a one-pixel frame and a drawn mark.
+class FlatCheckStyle : public QProxyStyle {
+  public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_IndicatorCheckBox) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        const bool enabled = option->state & State_Enabled;
+        const QRect box = option->rect.adjusted(0, 0, -1, -1);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(QColor(64, 64, 64));
+        painter->setBrush(enabled ? Qt::white : QColor(224, 224, 224));
+        painter->drawRect(box);
+        if (option->state & State_On) {
+            painter->setRenderHint(QPainter::Antialiasing, true);
+            painter->setPen(QPen(Qt::black, 2));
+            const QRectF mark = QRectF(box).adjusted(2.5, 2.5, -2.5, -2.5);
+            painter->drawPolyline(QPolygonF{QPointF(mark.left(), mark.center().y()),
+                                            QPointF(mark.center().x() - 1, mark.bottom()),
+                                            QPointF(mark.right(), mark.top())});
+        }
+        painter->restore();
+    }
+};
 
 QString HomeFolder() {
     QString home = QDir::homePath();
@@ -76,6 +104,13 @@ SetupWindow::SetupWindow(Launcher launch) : launch_(std::move(launch)) {
     BuildTop();
     BuildBottom();
     FindItem(this, 1014)->setFocus();
+}
+
+void SetupWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous() || centred_) return;
+    centred_ = true;
+    tonekit::ui::CentreOnScreen(this);
 }
 
 void SetupWindow::BuildTop() {
@@ -102,6 +137,9 @@ void SetupWindow::BuildBottom() {
     licence->installEventFilter(this);
 
     auto* agree = Placed(new QCheckBox(kAgreement, this), {7, 181, 308, 11}, 1008, kAgreement);
+    auto* flat = new FlatCheckStyle;
+    flat->setParent(agree);  // goes with the box
+    agree->setStyle(flat);
     connect(agree, &QCheckBox::toggled, this,
             [this](bool checked) { FindItem(this, 1003)->setEnabled(checked); });
     // The separator: a grey line over a white one.
@@ -131,7 +169,9 @@ bool SetupWindow::eventFilter(QObject* watched, QEvent* event) {
 void SetupWindow::Browse() {
     if (choosing_) return;
     choosing_ = true;
-    QFileDialog dialog(nullptr, "Select a Folder to Install to");
+    // Opens in the folder the path field shows.
+    QFileDialog dialog(nullptr, "Select a Folder to Install to",
+                       FindItem<QLineEdit>(this, 1009)->text());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setFileMode(QFileDialog::Directory);

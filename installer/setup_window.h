@@ -28,6 +28,7 @@ class SetupWindow : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void BuildTop();
@@ -37,6 +38,7 @@ class SetupWindow : public QWidget {
 
     Launcher launch_;
     bool choosing_ = false;
+    bool centred_ = false;
 };
 
 }  // namespace installer

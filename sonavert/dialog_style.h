@@ -7,6 +7,9 @@
 #include <QTableWidget>
 #include <QWidget>
 
+#include <string>
+
+#include "tonekit_binding.h"
 #include "ui/dialog_look.h"
 
 namespace sonavert {
@@ -28,6 +31,7 @@ void SetUpMediaTable(QTableWidget* table, const QFont& font, const TableColumn (
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setTabKeyNavigation(false);  // Tab moves on to the next control
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
     table->setFont(font);
@@ -38,6 +42,16 @@ void SetUpMediaTable(QTableWidget* table, const QFont& font, const TableColumn (
         table->setColumnWidth(static_cast<int>(i), columns[i].width);
     }
     table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+// The folder chooser titled `title`, opening in `start` when that folder
+// exists, else in the home folder. The chosen folder ends in '/'; null when
+// cancelled.
+inline const char* BrowseForFolderFrom(const Tonekit& tk, const char* title,
+                                       const std::string& start) {
+    char shown[260] = {};
+    start.copy(shown, sizeof shown - 1);
+    return tk.BrowseForFolder(title, shown);
 }
 
 // A box that disables the main window while it is open. Close, Cancel,

@@ -45,11 +45,17 @@ bool IsCdTrack(const std::string& path) {
     return MediaTypeOf(path) == 3;
 }
 
+// What a file must pass to join the list. CD tracks cannot be opened by the
+// reader and join unprobed.
+InputList::Probe ProbeFor(const std::string& path, InputList::Probe probe) {
+    return IsCdTrack(path) ? InputList::Probe::None : probe;
+}
+
 }  // namespace
 
 int32_t AddChosenFile(const char* path) {
     PumpMessages();
-    if (!g_filling || !g_filling->Accepts(path, !IsCdTrack(path))) return 0;
+    if (!g_filling || !g_filling->Accepts(path, ProbeFor(path, InputList::Probe::Opens))) return 0;
     g_filling->status_(" Loading ... " + NameOf(path));
     g_filling->Append(path);
     return 0;
@@ -62,13 +68,13 @@ int32_t AddFolderFile(const char* path, const char* folder, const char* name, in
         g_filling->status_(std::string(" Searching Folder : ") + folder);
         return 0;
     }
-    g_filling->AddIfMedia(path, !IsCdTrack(path));
+    g_filling->AddIfMedia(path, ProbeFor(path, InputList::Probe::HasLength));
     g_filling->status_(std::string(" Found : ") + name);
     return 0;
 }
 
 int32_t AddCdTrack(const char* path, const char*, const char*, int32_t) {
-    if (g_filling) g_filling->AddIfMedia(path, false);
+    if (g_filling) g_filling->AddIfMedia(path, InputList::Probe::None);
     return 0;
 }
 
@@ -113,13 +119,17 @@ bool InputList::Contains(const std::string& path) const {
     return false;
 }
 
-bool InputList::Accepts(const std::string& path, bool probe) {
+bool InputList::Accepts(const std::string& path, Probe probe) {
     if (path.size() > kMaxEntryBytes || Contains(path)) return false;
-    if (!probe) return true;
-    std::string length = ProbeDurationText(c_.tk, path);
-    if (length.empty()) return false;
-    durations_[path] = std::move(length);
-    return true;
+    switch (probe) {
+        case Probe::None:
+            return true;
+        case Probe::Opens:
+            return !ProbeDurationText(c_.tk, path).empty();
+        case Probe::HasLength:
+            return ProbeDuration(c_.tk, path) != 0;
+    }
+    return false;
 }
 
 void InputList::Append(const std::string& path) {
@@ -127,17 +137,15 @@ void InputList::Append(const std::string& path) {
     currentFileName_ = path;
 }
 
-bool InputList::AddIfMedia(const std::string& path, bool probe) {
+bool InputList::AddIfMedia(const std::string& path, Probe probe) {
     if (!Accepts(path, probe)) return false;
     Append(path);
     return true;
 }
 
 void InputList::FillRow(int row, const std::string& path) {
-    auto it = durations_.find(path);
-    if (it == durations_.end() && !IsCdTrack(path))
-        it = durations_.emplace(path, ProbeDurationText(c_.tk, path)).first;
-    const std::string length = it == durations_.end() ? std::string() : it->second;
+    // Probed at every rebuild: the cell shows the file as it is now.
+    const std::string length = IsCdTrack(path) ? std::string() : ProbeDurationText(c_.tk, path);
     const QString cells[] = {
         QString::number(row + 1),
         QString::fromStdString(TitleOf(path)),
@@ -183,7 +191,13 @@ void InputList::AddFiles() {
     if (!IsEmpty()) {
         currentFileName_ = list_->item(list_->count() - 1)->text().toStdString();
         const std::string folder = FolderOf(currentFileName_);
-        if (FitsPathField(folder)) c_.settings.addFilesFolder = folder;
+        if (FitsPathField(folder)) {
+            c_.settings.addFilesFolder = folder;
+        } else {
+            const std::string text =
+                "The folder's path is too long to be remembered for the next Add:\n\n" + folder;
+            Warn(window_->window(), "WARNING", text.c_str());
+        }
     }
     enabling_(false);
     Rebuild(true);
@@ -193,7 +207,8 @@ void InputList::AddFolder() {
     if (c_.flags.previewing) return;
     QWidget* main = window_->window();
     main->setEnabled(false);
-    const char* chosen = c_.tk.BrowseForFolder("CHOOSE A FOLDER TO ADD MEDIA FILES", nullptr);
+    const char* chosen = BrowseForFolderFrom(c_.tk, "CHOOSE A FOLDER TO ADD MEDIA FILES",
+                                             c_.settings.addFilesFolder);
     main->setEnabled(true);
     main->raise();
     main->activateWindow();
@@ -236,7 +251,7 @@ void InputList::AddDropped(const QList<QUrl>& urls) {
             g_filling = nullptr;
         } else {
             const std::string path = dropped.absoluteFilePath().toStdString();
-            AddIfMedia(path, !IsCdTrack(path));  // any file the reader opens
+            AddIfMedia(path, ProbeFor(path, Probe::Opens));  // any file the reader opens
         }
     }
     enabling_(false);
@@ -285,7 +300,6 @@ void InputList::DeleteAllMedia() {
     while (list_->count() > 0) {
         const std::string path = list_->item(0)->text().toStdString();
         delete list_->takeItem(0);
-        durations_.erase(path);
         tonekit::util::RemoveRegularFile(path.c_str());
     }
     Rebuild(false);

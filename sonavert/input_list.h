@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "converter.h"
@@ -26,6 +25,10 @@ class InputList : public QObject {
     using EnablingRule = std::function<void(bool enableOnly)>;
 
     InputList(Converter& converter, QWidget* window, StatusSink status, EnablingRule enabling);
+
+    // What a file must pass to be added: nothing, the reader opens it, or it
+    // also has a length above 0.
+    enum class Probe { None, Opens, HasLength };
 
     QListWidget* list() const { return list_; }
     QTableWidget* table() const { return table_; }
@@ -56,12 +59,11 @@ class InputList : public QObject {
     friend int32_t AddCdTrack(const char*, const char*, const char*, int32_t);
 
     bool Contains(const std::string& path) const;
-    // True unless `path` is a duplicate, too long for an entry, or (when
-    // `probe`) a file whose duration cannot be read.
-    bool Accepts(const std::string& path, bool probe);
+    // True unless `path` is a duplicate, too long for an entry, or fails `probe`.
+    bool Accepts(const std::string& path, Probe probe);
     void Append(const std::string& path);
     // Appends `path` when it Accepts it.
-    bool AddIfMedia(const std::string& path, bool probe);
+    bool AddIfMedia(const std::string& path, Probe probe);
     void FillRow(int row, const std::string& path);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -74,7 +76,6 @@ class InputList : public QObject {
     EnablingRule enabling_;
     int selectedRow_ = -1;
     std::string currentFileName_;
-    std::unordered_map<std::string, std::string> durations_;
 };
 
 }  // namespace sonavert

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QShowEvent>
 #include <QSlider>
 #include <QTableWidget>
 #include <QTimer>
@@ -28,10 +29,12 @@
 #include "preview.h"
 #include "search_window.h"
 #include "tool_tips.h"
+#include "user_guide.h"
 
 namespace sonavert {
 namespace {
 
+using tonekit::ui::AnnouncedByText;
 using tonekit::ui::ColourFromBgr;
 using tonekit::ui::DialogUnitsToPixels;
 using tonekit::ui::FindItem;
@@ -109,6 +112,15 @@ constexpr int kBufferSizes[] = {1024, 2048, 4096, 8192, 16384, 32768, 65536};
 // The controls a conversion run disables (the Convert button stays, as Stop).
 constexpr int kIdleOnlyControls[] = {1011, 1012, 1013, 1014, 1017, 1015, 1025, 1026,
                                      1023, 1030, 1031, 1016, 1042, 1033, 1000, 1008};
+
+// The order Tab walks: the input group's buttons and table, then the output
+// group from its folder button and list over the format and pitch to the
+// buttons under the list.
+constexpr int kTabOrder[] = {1014, 1017, 1030, 1010, 1016, 1012, 0,    1013, 1008,
+                             1023, 1042, 1000, 1011, 1031, 1015, 1025, 1033, 1026};
+
+// Controls whose text changes: a screen reader hears what they show now.
+constexpr int kChangingTexts[] = {1010, 1016, 1011, 1020, 1043, 1022};
 
 }  // namespace
 
@@ -248,6 +260,13 @@ void MainWindow::BuildControls() {
     status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
     for (int id : {1017, 1010}) FindItem(dialog_, id)->setEnabled(false);
+    for (int id : kChangingTexts) AnnouncedByText(FindItem(dialog_, id));
+    QWidget* previous = nullptr;
+    for (int id : kTabOrder) {
+        QWidget* next = id ? FindItem(dialog_, id) : input_->table();
+        if (previous) setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 QAction* MainWindow::AddCommand(QMenu* menu, int id, const char* text) {
@@ -264,7 +283,7 @@ void MainWindow::BuildMenu() {
     AddCommand(file, 1014, "Add Media Files");
     AddCommand(file, 40035, "Add Folder");
     AddCommand(file, kAddCdTracks, "Add CD Tracks");
-    AddCommand(file, 1013, "Set Ouput Folder");
+    AddCommand(file, 1013, "Set Output Folder");
     file->addSeparator();
     AddCommand(file, 40031, "Delete All Input Media");
     file->addSeparator();
@@ -311,10 +330,7 @@ void MainWindow::ConnectCommands() {
     auto* table = input_->table();
     connect(table, &QTableWidget::cellClicked, this, [this](int row) {
         input_->RememberRow(row);
-        if (!input_->IsEmpty()) {
-            FindItem(dialog_, 1017)->setEnabled(true);
-            Action(1017)->setEnabled(true);
-        }
+        if (!input_->IsEmpty()) FindItem(dialog_, 1017)->setEnabled(true);
     });
     connect(table, &QTableWidget::cellDoubleClicked, this, [this](int row) {
         if (c_.flags.running) return;
@@ -429,16 +445,16 @@ void MainWindow::Command(int id) {
             output_->Rename();
             break;
         case 1026:
-            output_->Goto();
+            OpenOrSayWhy(QUrl::fromLocalFile(QString::fromStdString(c_.settings.outputFolder)));
             break;
         case 1031:
             output_->Resample();
             break;
         case 1012:
-            c_.shell.openUrl(QUrl::fromLocalFile(QString::fromStdString(c_.helpPage)));
+            OpenUserGuide();
             break;
         case 40033:
-            c_.shell.openUrl(QUrl(kDownloadsPage));
+            OpenOrSayWhy(QUrl(kDownloadsPage));
             break;
         case 40007:
             OpenAboutBox(c_, this);
@@ -466,7 +482,37 @@ void MainWindow::OpenSearchWindow() {
 
 void MainWindow::PlayInput(int row) {
     const auto paths = input_->Paths();
-    preview_->Start(row >= 0 && row < static_cast<int>(paths.size()) ? paths[row] : std::string());
+    if (row < 0 || row >= static_cast<int>(paths.size())) {
+        // Nothing to load: the status line says it tried.
+        SetStatusText(" Loading Audio ...");
+        SetStatusText(" Idle");
+        return;
+    }
+    preview_->Start(paths[row]);
+}
+
+void MainWindow::OpenUserGuide() {
+    std::string error;
+    const std::string guide = WriteOutUserGuide(UserGuideFolder(c_.paths), error);
+    if (guide.empty()) {
+        const std::string text = "Cannot show the user guide:\n\n" + error;
+        QMessageBox box(QMessageBox::Warning, "ERROR", QString::fromStdString(text),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    OpenOrSayWhy(QUrl::fromLocalFile(QString::fromStdString(guide)));
+}
+
+void MainWindow::OpenOrSayWhy(const QUrl& url) {
+    if (c_.shell.openUrl(url)) return;
+    const QString shown = url.isLocalFile() ? url.toLocalFile() : url.toString();
+    QMessageBox box(QMessageBox::Warning, "ERROR",
+                    "Cannot open " + shown +
+                        "\n\nNo program to open it was found: install xdg-utils (xdg-open) "
+                        "or a desktop environment.",
+                    QMessageBox::Ok, this);
+    box.exec();
 }
 
 void MainWindow::PlayOutput() {
@@ -501,6 +547,13 @@ void MainWindow::Destroy() {
     PostQuit();
 }
 
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (event->spontaneous() || centred_) return;
+    centred_ = true;
+    tonekit::ui::CentreOnScreen(this);
+}
+
 bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate && !c_.flags.deletingOutputs) output_->Refresh();
     return QMainWindow::event(event);
@@ -521,10 +574,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QMouseEvent*>(event)->button() == Qt::RightButton &&
         watched == input_->table()->viewport())
         input_->SyncSelection();
-    // The Delete key acts wherever it is pressed in the program; the key still
-    // reaches its own control. A key passed on to parents is seen once.
+    // The Delete key acts wherever it is pressed in the main window or the
+    // search window, never in a chooser or a box; the key still reaches its
+    // own control. A key passed on to parents is seen once.
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
     if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Delete || c_.flags.running) return false;
+    const QWidget* window = static_cast<QWidget*>(watched)->window();
+    if (QApplication::activeModalWidget() || (window != this && window != search_)) return false;
     if (deletePending_) return false;
     deletePending_ = true;
     QTimer::singleShot(0, this, [this] {

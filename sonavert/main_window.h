@@ -49,6 +49,7 @@ class MainWindow : public QMainWindow {
 
   protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -58,6 +59,10 @@ class MainWindow : public QMainWindow {
     void PlayInput(int row);
     void PlayOutput();
     void OpenSearchWindow();
+    // Writes out the built-in user guide and opens it.
+    void OpenUserGuide();
+    // Asks the desktop to open `url`; a box says so when nothing can.
+    void OpenOrSayWhy(const QUrl& url);
     void BuildControls();
     void BuildMenu();
     void AddToolTips();
@@ -82,6 +87,7 @@ class MainWindow : public QMainWindow {
     std::string lastStatus_;
     bool deletePending_ = false;
     bool destroyed_ = false;
+    bool centred_ = false;
     std::vector<std::unique_ptr<QIcon>> buttonPictures_;
 };
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "dialog_style.h"
 #include "message_boxes.h"
 #include "rename_box.h"
 #include "ui/dialog_items.h"
@@ -41,26 +43,35 @@ void OutputList::Refresh() {
     const std::string pattern = pattern_->text().toStdString();
     const std::string folder = FolderOf(pattern);
     const int format = MediaTypeOf(pattern);
+    // The names the user had chosen stay chosen while their files exist.
+    QSet<QString> selected;
+    for (const QListWidgetItem* item : list_->selectedItems()) selected.insert(item->text());
+    const QString current = list_->currentItem() ? list_->currentItem()->text() : QString();
     list_->clear();
     if (folder.empty() || format == kOtherMedia) return;
     QStringList names;
     const QDir dir(QString::fromStdString(folder));
+    // Every file the pattern matches, hidden ones and ".mp3" itself included.
     for (const QFileInfo& file :
-         dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort)) {
-        const std::string name = file.fileName().toStdString();
-        if (name.size() > 4 && MediaTypeOf(name) == format) names << file.fileName();
-    }
+         dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort))
+        if (MediaTypeOf(file.fileName().toStdString()) == format) names << file.fileName();
     names.sort(Qt::CaseInsensitive);
     list_->addItems(names);
+    for (int row = 0; row < list_->count(); ++row) {
+        QListWidgetItem* item = list_->item(row);
+        if (item->text() == current) list_->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+        item->setSelected(selected.contains(item->text()));
+    }
 }
 
 void OutputList::ChooseFolder() {
     QWidget* button = tonekit::ui::FindItem(window_, 1013);
     if (button) button->setEnabled(false);
-    const char* chosen = c_.tk.BrowseForFolder(
+    const char* chosen = BrowseForFolderFrom(
+        c_.tk,
         "CHOOSE A FOLDER WHERE YOU WANT YOUR FILES TO BE CONVERTED TO\n\n( You could select "
         "your MP3 Player for example )",
-        nullptr);
+        c_.settings.outputFolder);
     list_->setFocus();
     if (chosen) {
         c_.settings.outputFolder = chosen;
@@ -114,8 +125,10 @@ void OutputList::Rename() {
 
 bool OutputList::RenameTo(const std::string& oldName, const std::string& newText) {
     // A blank would not survive the old system's handling; a '/' would move
-    // the file out of the output folder.
-    if (newText.find(' ') != std::string::npos || newText.find('/') != std::string::npos) {
+    // the file out of the output folder; an empty name would leave a hidden
+    // file named by its extension alone.
+    if (newText.empty() || newText.find(' ') != std::string::npos ||
+        newText.find('/') != std::string::npos) {
         Warn(nullptr, "WARNING", "INVALID NAME          \n\nTry Again");
         return false;
     }
@@ -127,16 +140,14 @@ bool OutputList::RenameTo(const std::string& oldName, const std::string& newText
     return true;
 }
 
-void OutputList::Goto() {
-    c_.shell.openUrl(QUrl::fromLocalFile(QString::fromStdString(c_.settings.outputFolder)));
-}
-
 void OutputList::Resample() {
     if (c_.settings.formatIndex != 2) return;
     const std::string name = CaretEntry();
     if (name.empty()) return;
-    c_.shell.startProgram(QString::fromStdString(c_.paths.programFolder + "wavshift"),
-                          {QString::fromStdString(c_.settings.outputFolder + name)});
+    const std::string program = c_.paths.programFolder + "wavshift";
+    if (!c_.shell.startProgram(QString::fromStdString(program),
+                               {QString::fromStdString(c_.settings.outputFolder + name)}))
+        Warn(window_->window(), "ERROR", ("Cannot start " + program).c_str());
 }
 
 }  // namespace sonavert

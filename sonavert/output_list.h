@@ -27,7 +27,6 @@ class OutputList : public QObject {
     void SelectAll();
     void DeleteSelected();
     void Rename();  // opens the rename box
-    void Goto();
     void Resample();
 
     // The rename box's OK: false (box stays open) when the name was refused.

@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QTableWidget>
 
 #include "dialog_style.h"
@@ -121,6 +123,36 @@ void SearchWindow::BuildControls() {
     });
     auto* status = Put(MakeStatic(this, " Idle", 0x000000), 0, 220, 322, 12, 1020, "Status");
     status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    for (int id : {1048, 1049, 1020, 4}) tonekit::ui::AnnouncedByText(FindItem(this, id));
+}
+
+// Beside the main window, so the input list that ADD fills stays in view;
+// where the screen has no room for that, at the screen's edge on the side
+// with more room.
+void SearchWindow::PlaceBesideMainWindow() {
+    QScreen* screen = mainWindow_->screen();
+    if (!screen) return;
+    const QRect room = screen->availableGeometry();
+    const QRect main = mainWindow_->frameGeometry();
+    const QSize size = frameGeometry().size();
+    const int right = room.right() - main.right(), left = main.left() - room.left();
+    int x;
+    if (right >= size.width())
+        x = main.right() + 1;
+    else if (left >= size.width())
+        x = main.left() - size.width();
+    else
+        x = right >= left ? room.right() + 1 - size.width() : room.left();
+    const int y =
+        std::clamp(main.top(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height()));
+    move(x, y);
+}
+
+void SearchWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous() || placed_) return;
+    placed_ = true;
+    PlaceBesideMainWindow();
 }
 
 void SearchWindow::SetStatus(const std::string& text) {
@@ -199,8 +231,10 @@ void SearchWindow::Add() {
 void SearchWindow::Change() {
     lower();
     setEnabled(false);
-    const char* folder = c_.tk.BrowseForFolder("CHOOSE A FOLDER TO BEGIN YOUR SEARCH", nullptr);
+    const char* folder = BrowseForFolderFrom(c_.tk, "CHOOSE A FOLDER TO BEGIN YOUR SEARCH",
+                                             c_.settings.searchFolder);
     setEnabled(true);
+    mainWindow_->raise();
     raise();
     if (!folder) return;
     FindItem<QLabel>(this, 1048)->setText(QString::fromUtf8(folder));

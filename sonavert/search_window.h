@@ -27,12 +27,14 @@ class SearchWindow : public QDialog {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override { close(); }
 
   private:
     friend int32_t SearchResultCallback(const char*, const char*, const char*, int32_t);
     void BuildControls();
+    void PlaceBesideMainWindow();
     void Change();
     void FillResults();
     void SetStatus(const std::string& text);
@@ -46,6 +48,7 @@ class SearchWindow : public QDialog {
     QTableWidget* view_;
     bool searching_ = false;
     bool stopRequested_ = false;
+    bool placed_ = false;
     uint32_t found_ = 0;
     std::string lastFolder_;
     std::string lastStatus_;

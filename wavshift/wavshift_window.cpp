@@ -5,15 +5,18 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QToolButton>
 
 #include <fcntl.h>
@@ -43,6 +46,16 @@ constexpr uint32_t kHighestRate = 192000;
 
 // The controls a loaded file enables and a run disables (OPEN only the latter).
 constexpr int kFileControls[] = {1015, 1010, 1011, 1008, 1012, 1013, 1000, 1009};
+
+// The file line without a file says how to get one.
+constexpr char kNoFile[] = "  [ no file ]  Drop a WAV file here, or press Ctrl+O";
+
+// The first local file a drag carries, or "".
+std::string DroppedFile(const QMimeData* data) {
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) return url.toLocalFile().toStdString();
+    return {};
+}
 
 QString ChannelsText(uint32_t channels) {
     return channels == 1 ? "  Mono  " : "  Stereo";
@@ -101,21 +114,40 @@ WavshiftWindow::WavshiftWindow(const TonekitApi& tk, const QPixmap* background) 
     setWindowIcon(QIcon(QString(kResources) + "/102.png"));
     setFixedSize(DialogUnitsToPixels(0, 0, 241, 130).size());
     tonekit::ui::SetBackgroundPicture(this, background);
+    setAcceptDrops(true);
     Build();
     GoIdle();
 }
 
+void WavshiftWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous() || centred_) return;
+    centred_ = true;
+    tonekit::ui::CentreOnScreen(this);
+}
+
+void WavshiftWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!running_ && !DroppedFile(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void WavshiftWindow::dropEvent(QDropEvent* event) {
+    const std::string path = DroppedFile(event->mimeData());
+    if (running_ || path.empty()) return;
+    event->acceptProposedAction();
+    LoadSource(path);
+}
+
 void WavshiftWindow::Build() {
-    auto* name =
-        Placed(tonekit::ui::MakeStatic<tonekit::ui::ElidingStatic>(
-                   this, "  [ no file ]", 0xFFFFFF, Qt::AlignLeft | Qt::AlignVCenter, 0x000000),
-               {7, 7, 227, 12}, 1015, "Source file");
+    auto* name = Placed(tonekit::ui::MakeStatic<tonekit::ui::ElidingStatic>(
+                            this, kNoFile, 0xFFFFFF, Qt::AlignLeft | Qt::AlignVCenter, 0x000000),
+                        {7, 7, 227, 12}, 1015, "Source file");
     name->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     BuildFormatControls();
     BuildRunControls();
-    const QFont arial = tonekit::ui::ArialFont();
+    const QFont arial = tonekit::ui::CellFont(13, 6);
     for (int id : {1021, 1022, 1023, 1006, 1019, 1018, 1017, 1012, 1013, 1000})
         FindItem(this, id)->setFont(arial);
+    for (int id : {1015, 1017, 1018, 1019, 1024}) tonekit::ui::AnnouncedByText(FindItem(this, id));
 }
 
 void WavshiftWindow::BuildFormatControls() {
@@ -157,7 +189,7 @@ void WavshiftWindow::BuildRunControls() {
     auto* resample = Placed(new QPushButton("ReSAMPLE", this), {161, 68, 73, 25}, 1000, "ReSAMPLE");
     connect(resample, &QPushButton::clicked, this, [this] { Resample(); });
     resample->installEventFilter(this);
-    resample->setFocus();
+    resample->setAutoDefault(true);  // Enter, like Space, starts a run
 
     auto* open = Placed(new QPushButton("OPEN", this), {120, 110, 36, 12}, 1006, "OPEN");
     open->hide();
@@ -176,7 +208,7 @@ void WavshiftWindow::BuildRunControls() {
 
 void WavshiftWindow::GoIdle() {
     source_.clear();
-    FindItem<QLabel>(this, 1015)->setText("  [ no file ]");
+    FindItem<QLabel>(this, 1015)->setText(kNoFile);
     for (int id : {1017, 1018, 1019}) FindItem<QLabel>(this, id)->clear();
     EnableControls(false);
     FindItem(this, 1006)->setEnabled(true);
@@ -232,6 +264,7 @@ void WavshiftWindow::LoadSource(const std::string& path) {
     FindItem<QLabel>(this, 1015)->setText(QString("  ") + tk_.strrslash(path.c_str()));
     ShowFormat(info);
     EnableControls(true);
+    FindItem(this, 1000)->setFocus();
 }
 
 void WavshiftWindow::ShowFormat(const WavInfo& info) {
@@ -297,6 +330,7 @@ void WavshiftWindow::Resample() {
     }
     EnableControls(true);
     FindItem(this, 1006)->setEnabled(true);
+    FindItem(this, 1000)->setFocus();
     setWindowTitle(kTitle);
 }
 

@@ -39,6 +39,10 @@ class WavshiftWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // A WAV file dropped on the window is loaded.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -57,6 +61,7 @@ class WavshiftWindow : public QWidget {
     std::string source_;
     bool running_ = false;
     bool closeRequested_ = false;  // the window was closed during a run
+    bool centred_ = false;
 };
 
 }  // namespace wavshift

@@ -3,10 +3,12 @@
 // recorded instead of carried out.
 #include <gtest/gtest.h>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -77,6 +79,8 @@ class SetupWindowTest : public ::testing::Test {
 };
 
 TEST_F(SetupWindowTest, ControlsAndTheAgreement) {
+    const QRect screen = window_->screen()->availableGeometry();
+    EXPECT_LE((window_->frameGeometry().center() - screen.center()).manhattanLength(), 4);
     EXPECT_EQ(Path(), (QDir::homePath() + "/").toStdString());
     const QString licence = Item<QPlainTextEdit>(1014)->toPlainText();
     EXPECT_TRUE(licence.startsWith("MIT License"));
@@ -111,6 +115,16 @@ TEST_F(SetupWindowTest, TheFieldsTakeNoTypingAndThePathNoClicks) {
 TEST_F(SetupWindowTest, InstallsIntoTheChosenFolderAndStartsTheConverter) {
     ChooseParent(dir_.path());
     EXPECT_EQ(Path(), dir_.path() + "/");
+    QString opened;  // a second Browse opens in the folder the field shows
+    {
+        ModalAnswers answers;
+        answers.Then([&](QWidget* chooser) {
+            opened = static_cast<QFileDialog*>(chooser)->directory().absolutePath();
+            Cancel()(chooser);
+        });
+        Item<QPushButton>(1004)->click();
+    }
+    EXPECT_EQ(opened.toStdString(), dir_.path());
     std::vector<std::string> boxes;
     InstallAnswering(1, boxes);
     EXPECT_EQ(boxes[0], "SUCCESS|SETUP is Complete !");

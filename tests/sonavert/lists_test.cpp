@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QMimeData>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -80,6 +82,8 @@ TEST_F(InputListTest, PathsDifferingOnlyInCaseAreDifferentFiles) {
 }
 
 TEST_F(InputListTest, AddFolderWithAndWithoutSubfolders) {
+    // A WAV file without a frame opens but has no length: Add Folder skips it.
+    testing_support::WriteFile(music_ + "empty.wav", testing_support::SimpleWav(44100, 16, 2, {}));
     AddFolder(music_, false);
     EXPECT_EQ(InputPaths().size(), 3u);  // one.mp3, two.wav, Track01.cda
     AddFolder(music_, true);
@@ -87,6 +91,27 @@ TEST_F(InputListTest, AddFolderWithAndWithoutSubfolders) {
     ASSERT_EQ(paths.size(), 4u);
     EXPECT_EQ(paths.back(), music_ + "Sub/three.wma");
     EXPECT_EQ(Cell(3, 5), QString::fromStdString(music_ + "Sub/").toLower().toStdString());
+
+    // The Length cells show the files as they are at every rebuild.
+    const int removed = std::find(paths.begin(), paths.end(), music_ + "one.mp3") - paths.begin();
+    EXPECT_EQ(Cell(removed, 3), "0:01");
+    fs::remove(music_ + "one.mp3");
+    window().inputs().Rebuild(false);
+    EXPECT_EQ(Cell(removed, 3), "");
+    EXPECT_EQ(Cell(3, 3), "0:01");
+}
+
+TEST_F(InputListTest, AFolderTooLongToRememberIsSaidSo) {
+    const std::string deep = music_ + std::string(200, 'd') + "/" + std::string(60, 'e') + "/";
+    CopyMedia("one.mp3", deep + "one.mp3");
+    ModalAnswers answers;
+    std::string text;
+    answers.Then(ChooseFiles(deep, {"one.mp3"})).Then(PressButton(QMessageBox::Ok, &text));
+    Click(1014);
+    EXPECT_EQ(text, "WARNING|The folder's path is too long to be remembered for the next Add:\n\n" +
+                        deep);
+    EXPECT_EQ(InputPaths(), std::vector<std::string>{deep + "one.mp3"});
+    EXPECT_EQ(converter().settings.addFilesFolder, home_);
 }
 
 TEST_F(InputListTest, CancelledChoosersChangeNothing) {
@@ -137,6 +162,18 @@ TEST_F(InputListTest, RemoveAndTheDeleteKeyTakeTheSelectedRows) {
     QApplication::processEvents();
     EXPECT_EQ(InputPaths(), (std::vector<std::string>{music_ + "Track01.cda"}));
     EXPECT_EQ(Cell(0, 0), "1");
+    // Not in a chooser: there Delete edits the typed name.
+    {
+        ModalAnswers answers;
+        answers.Then([](QWidget* chooser) {
+            QTest::keyClick(chooser->findChild<QLineEdit*>("fileNameEdit"), Qt::Key_Delete);
+            QApplication::processEvents();
+            testing_support::Cancel()(chooser);
+        });
+        window().inputs().table()->selectRow(0);
+        Click(1014);
+    }
+    EXPECT_EQ(InputPaths().size(), 1u);
     // Not during a run.
     converter().flags.running = true;
     window().inputs().table()->selectRow(0);
@@ -225,6 +262,18 @@ class OutputListTest : public ConverterWindow {
 
 TEST_F(OutputListTest, ShowsTheFilesOfTheChosenFormat) {
     EXPECT_EQ(OutputNames(), (std::vector<std::string>{"a.MP3", "b.mp3", "d.mp3"}));
+    // Hidden files too, and the chosen names that still exist stay chosen.
+    for (const char* name : {".mp3", ".hidden.mp3"}) CopyMedia("one.mp3", program_ + name);
+    Select({0, 1});
+    window().RefreshOutputList();
+    EXPECT_EQ(OutputNames(),
+              (std::vector<std::string>{".hidden.mp3", ".mp3", "a.MP3", "b.mp3", "d.mp3"}));
+    fs::remove(program_ + "a.MP3");
+    window().RefreshOutputList();
+    QStringList chosen;
+    for (auto* item : Item<QListWidget>(1008)->selectedItems()) chosen << item->text();
+    EXPECT_EQ(chosen, QStringList{"b.mp3"});
+
     Item<QComboBox>(1023)->setCurrentIndex(2);
     EXPECT_EQ(Item<QLabel>(1022)->text().toStdString(), program_ + "*.wav");
     EXPECT_EQ(OutputNames(), (std::vector<std::string>{"c.wav"}));
@@ -257,7 +306,7 @@ TEST_F(OutputListTest, RenameKeepsTheExtensionAndRefusesWhatWouldLoseAFile) {
     EXPECT_EQ(testing_support::ReadFile(program_ + "d.mp3"), before);
 
     // A blank or a slash: the warning, and the box stays open.
-    for (const char* bad : {"two words", "../escaped"}) {
+    for (const char* bad : {"two words", "../escaped", ""}) {
         ModalAnswers answers;
         std::string text;
         answers.Then(PressButton(QMessageBox::Ok, &text));
@@ -269,9 +318,6 @@ TEST_F(OutputListTest, RenameKeepsTheExtensionAndRefusesWhatWouldLoseAFile) {
     }
     EXPECT_TRUE(window().isEnabled());
     EXPECT_TRUE(fs::exists(program_ + "a.MP3"));
-
-    EXPECT_EQ(RenameTo(0, ""), nullptr);  // an empty name leaves the bare extension
-    EXPECT_TRUE(fs::exists(program_ + ".MP3"));
 }
 
 TEST_F(OutputListTest, ResampleStartsWavshiftOnWavOutputsOnly) {
@@ -293,11 +339,16 @@ TEST_F(OutputListTest, ResampleStartsWavshiftOnWavOutputsOnly) {
 TEST_F(OutputListTest, ChosenOutputFolderIsKept) {
     const std::string other = dir_ / "elsewhere";
     fs::create_directory(other);
+    QString opened;
     {
         ModalAnswers answers;
-        answers.Then(ChooseFolder(other));
+        answers.Then([&](QWidget* chooser) {
+            opened = static_cast<QFileDialog*>(chooser)->directory().absolutePath() + "/";
+            ChooseFolder(other)(chooser);
+        });
         Click(1013);
     }
+    EXPECT_EQ(opened.toStdString(), program_);  // the chooser opens in the current folder
     EXPECT_EQ(converter().settings.outputFolder, other + "/");
     EXPECT_EQ(Item<QLabel>(1022)->text().toStdString(), other + "/*.mp3");
     EXPECT_TRUE(OutputNames().empty());

@@ -7,7 +7,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -15,10 +17,12 @@
 
 #include "converter_fixture.h"
 #include "playback.h"
+#include "search_window.h"
 
 namespace sonavert_testing {
 namespace {
 
+using testing_support::AccessibleName;
 using testing_support::ReadFile;
 
 QWidget* TopLevel(int id) {
@@ -75,11 +79,13 @@ TEST_F(MainWindowTest, ShowsEveryControlNamedAndInItsStartingState) {
     EXPECT_EQ(format->currentIndex(), 0);
 
     // Every visible control can be found by a screen reader, and the 15 tips
-    // are their descriptions.
+    // are their descriptions; a control whose text changes is heard by the
+    // text it shows now.
     int described = 0;
     for (QWidget* child : window().dialog()->findChildren<QWidget*>()) {
         if (child->parentWidget() != window().dialog() || !child->isVisible()) continue;
-        EXPECT_FALSE(child->accessibleName().isEmpty()) << child->metaObject()->className();
+        EXPECT_FALSE(AccessibleName(child).empty() && child->accessibleDescription().isEmpty())
+            << child->metaObject()->className();
         if (!child->toolTip().isEmpty()) {
             ++described;
             EXPECT_EQ(child->accessibleDescription(), child->toolTip());
@@ -87,13 +93,51 @@ TEST_F(MainWindowTest, ShowsEveryControlNamedAndInItsStartingState) {
     }
     EXPECT_EQ(described, 15);
     EXPECT_EQ(Item(1000)->toolTip(), "Drag here to change the playback pitch");
+    pitch->setValue(100);
+    for (int id : {1010, 1016, 1011, 1020, 1043, 1022})
+        EXPECT_EQ(AccessibleName(Item(id)), converter().tk.wmGetText(window().dialog(), id)) << id;
+    EXPECT_EQ(AccessibleName(Item(1043)), "1.50");
+}
+
+TEST_F(MainWindowTest, OpensCentredWithTheSearchWindowBesideIt) {
+    const QRect screen = window().screen()->availableGeometry();
+    EXPECT_LE((window().frameGeometry().center() - screen.center()).manhattanLength(), 4);
+    Click(1030);
+    QWidget* search = window().searchWindow();
+    ASSERT_NE(search, nullptr);
+    EXPECT_FALSE(search->frameGeometry().intersects(window().frameGeometry()));
+    EXPECT_TRUE(screen.contains(search->frameGeometry()));
+}
+
+TEST_F(MainWindowTest, TabWalksTheGroupsFromTopLeftToBottomRight) {
+    QApplication::setActiveWindow(&window());
+    Item(1014)->setFocus();
+    std::vector<int> walked;  // 0: the input table
+    for (int i = 0; i < 16; ++i) {
+        walked.push_back(tonekit::ui::ControlId(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    // Remove and Convert are disabled while the list is empty.
+    EXPECT_EQ(walked, (std::vector<int>{1014, 1030, 1016, 1012, 0, 1013, 1008, 1023, 1042, 1000,
+                                        1011, 1031, 1015, 1025, 1033, 1026}));
+}
+
+TEST_F(MainWindowTest, AClickOnARowEnablesTheRemoveButtonOnly) {
+    CopyMedia("two.wav", home_ + "two.wav");
+    window().inputs().list()->addItem(QString::fromStdString(home_ + "two.wav"));
+    window().inputs().Rebuild(false);
+    auto* table = window().inputs().table();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                      table->visualItemRect(table->item(0, 1)).center());
+    EXPECT_TRUE(Item(1017)->isEnabled());
+    EXPECT_FALSE(window().Action(1017)->isEnabled());
 }
 
 TEST_F(MainWindowTest, MenuHoldsEveryCommandWithItsId) {
     const std::pair<int, const char*> commands[] = {
         {1014, "Add Media Files"},
         {40035, "Add Folder"},
-        {1013, "Set Ouput Folder"},
+        {1013, "Set Output Folder"},
         {40031, "Delete All Input Media"},
         {40003, "Exit"},
         {1010, "Convert All Files"},
@@ -171,12 +215,26 @@ TEST_F(MainWindowTest, AboutBoxDisablesTheWindowUntilClosed) {
     EXPECT_EQ(TopLevel(147), nullptr);
 }
 
-TEST_F(MainWindowTest, HelpAndDownloadsOpenTheirPages) {
+TEST_F(MainWindowTest, HelpOpensTheBuiltInGuideAndAMissingOpenerIsNamed) {
     Click(1012);
     Trigger(40033);
     ASSERT_EQ(openedUrls_.size(), 2u);
+    // Written out beside a portable program, where the scratch file goes.
     EXPECT_EQ(openedUrls_[0].toLocalFile().toStdString(), program_ + "sonavert-help.html");
+    const auto guide = ReadFile(program_ + "sonavert-help.html");
+    EXPECT_NE(std::string(guide.begin(), guide.end()).find("<title>Sonavert User Guide</title>"),
+              std::string::npos);
     EXPECT_EQ(openedUrls_[1].scheme(), "https");
+
+    converter().shell.openUrl = [](const QUrl&) { return false; };
+    for (int id : {1012, 1026}) {
+        testing_support::ModalAnswers answers;
+        std::string text;
+        answers.Then(testing_support::PressButton(QMessageBox::Ok, &text));
+        Click(id);
+        EXPECT_EQ(text.rfind("ERROR|Cannot open /", 0), 0u) << text;
+        EXPECT_NE(text.find("xdg-open"), std::string::npos) << text;
+    }
 }
 
 // Grabs the windows to PNG files for a person to look at:

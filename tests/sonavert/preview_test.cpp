@@ -40,6 +40,7 @@ TEST_F(PreviewTest, PlaysToTheEndAndRestoresTheWindowByItself) {
     EXPECT_TRUE(converter().flags.previewing);
     EXPECT_EQ(Text(1016), "  Stop  ");
     EXPECT_EQ(Text(1011), "Stop  ");
+    EXPECT_EQ(testing_support::AccessibleName(Item(1016)), "  Stop  ");
     EXPECT_FALSE(Item(1010)->isEnabled());
     EXPECT_FALSE(window().Action(1010)->isEnabled());
     window().close();  // refused while previewing

@@ -2,6 +2,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTableWidget>
@@ -48,6 +49,8 @@ TEST_F(SearchWindowTest, FindsTheCheckedTypesAndCountsWhatItCannotRead) {
     In<QAbstractButton>(4)->click();
     // broken.mp3 is met and counted, but the reader cannot open it.
     EXPECT_EQ(In<QGroupBox>(1049)->title(), "Files Found : 3");
+    EXPECT_EQ(testing_support::AccessibleName(In(1049)), "Files Found : 3");
+    EXPECT_EQ(testing_support::AccessibleName(In(1048)), tree_);
     ASSERT_EQ(Results()->rowCount(), 2);
     EXPECT_EQ(Row(0, 1), "b");
     EXPECT_EQ(Row(1, 1), "Song");
@@ -105,9 +108,14 @@ TEST_F(SearchWindowTest, OneWindowAtATimeAndNoneWhilePreviewing) {
 }
 
 TEST_F(SearchWindowTest, CancellingChangeKeepsTheFolder) {
+    QString opened;
     testing_support::ModalAnswers answers;
-    answers.Then(testing_support::Cancel());
+    answers.Then([&](QWidget* chooser) {
+        opened = static_cast<QFileDialog*>(chooser)->directory().absolutePath() + "/";
+        testing_support::Cancel()(chooser);
+    });
     In<QAbstractButton>(1050)->click();
+    EXPECT_EQ(opened.toStdString(), tree_);  // the chooser opens in the search folder
     EXPECT_EQ(converter().settings.searchFolder, tree_);
     EXPECT_TRUE(search_->isEnabled());
 }

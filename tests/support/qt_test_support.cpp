@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -69,6 +70,11 @@ ModalAnswers::Answer ChooseFolder(const std::string& folder) {
 
 ModalAnswers::Answer Cancel() {
     return [](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); };
+}
+
+std::string AccessibleName(QWidget* control) {
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(control);
+    return reader ? reader->text(QAccessible::Name).toStdString() : std::string();
 }
 
 void Snapshot(QWidget* widget, const std::string& folder, const std::string& name) {

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QTimer;
 
@@ -38,6 +39,9 @@ ModalAnswers::Answer PressButton(int standardButton, std::string* text = nullptr
 ModalAnswers::Answer ChooseFiles(const std::string& folder, const std::vector<std::string>& names);
 ModalAnswers::Answer ChooseFolder(const std::string& folder);
 ModalAnswers::Answer Cancel();
+
+// What a screen reader hears as the control's name.
+std::string AccessibleName(QWidget* control);
 
 // Grabs a widget to `folder`/`name`.png when `folder` is not empty.
 void Snapshot(QWidget* widget, const std::string& folder, const std::string& name);

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -97,6 +99,7 @@ TEST(FolderChooser, ReturnsTheFolderWithItsSlashAndRefusesASecondChooser) {
     fs::create_directory(dir / "Music");
     char name[260] = {};
     const char* nested = "unset";
+    QString opened;
     {
         ModalAnswers answers;
         answers.Then([&](QWidget* chooser) {
@@ -108,8 +111,12 @@ TEST(FolderChooser, ReturnsTheFolderWithItsSlashAndRefusesASecondChooser) {
     EXPECT_EQ(nested, nullptr);
     EXPECT_STREQ(name, "Music");
     ModalAnswers answers;
-    answers.Then(testing_support::ChooseFolder("/"));
+    answers.Then([&](QWidget* chooser) {
+        opened = static_cast<QFileDialog*>(chooser)->directory().absolutePath();
+        testing_support::ChooseFolder("/")(chooser);
+    });
     EXPECT_STREQ(BrowseForFolder("CHOOSE", nullptr), "/");
+    EXPECT_EQ(opened, QDir::homePath());  // not the working folder
 }
 
 TEST(ItemHelpers, ListComboTextAndEnabling) {

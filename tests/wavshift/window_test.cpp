@@ -4,16 +4,21 @@
 #include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include "qt_test_support.h"
 #include "test_support.h"
@@ -26,6 +31,7 @@ using namespace testing_support;
 using tonekit::ui::FindItem;
 
 constexpr int kFileControls[] = {1015, 1010, 1011, 1008, 1012, 1013, 1000, 1009};
+constexpr char kNoFile[] = "  [ no file ]  Drop a WAV file here, or press Ctrl+O";
 
 // An 8-bit mono ramp of `frames` frames.
 Bytes MonoBytes(size_t frames) {
@@ -84,7 +90,9 @@ class WavshiftWindowTest : public ::testing::Test {
 TEST_F(WavshiftWindowTest, IdleUntilAFileIsLoaded) {
     Start();
     EXPECT_EQ(window().size(), QSize(362, 211));
-    EXPECT_EQ(Text(1015), "  [ no file ]");
+    const QRect screen = window().screen()->availableGeometry();
+    EXPECT_LE((window().frameGeometry().center() - screen.center()).manhattanLength(), 4);
+    EXPECT_EQ(Text(1015), kNoFile);
     EXPECT_EQ(FormatTexts(), (std::vector<std::string>{"", "", ""}));
     for (int id : {1010, 1011})
         EXPECT_EQ(Item<QComboBox>(id)->currentText().toStdString(),
@@ -93,7 +101,8 @@ TEST_F(WavshiftWindowTest, IdleUntilAFileIsLoaded) {
     EXPECT_FALSE(FileControlsEnabled());
     for (auto* widget : window().findChildren<QWidget*>()) {
         if (widget->isHidden()) continue;
-        EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->metaObject()->className();
+        EXPECT_FALSE(AccessibleName(widget).empty() && widget->accessibleDescription().isEmpty())
+            << widget->metaObject()->className();
     }
 }
 
@@ -103,7 +112,20 @@ TEST_F(WavshiftWindowTest, APathWithBlanksGivenAsSeveralArgumentsIsLoaded) {
     Start({QString::fromStdString(dir_ / "my"), "music/a", "song.wav"});
     EXPECT_EQ(Text(1015), "  a song.wav");
     EXPECT_EQ(FormatTexts(), (std::vector<std::string>{"  Mono  ", "  8-Bit ", "   22050 Hz"}));
+    for (int id : {1015, 1017, 1018, 1019}) EXPECT_EQ(AccessibleName(Item(id)), Text(id)) << id;
     EXPECT_TRUE(FileControlsEnabled());
+    EXPECT_EQ(window().focusWidget(), Item(1000));
+    // The check boxes: white text on RGB(75, 100, 170).
+    for (int id : {1012, 1013}) {
+        const QImage box = Item(id)->grab().toImage();
+        int blue = 0, white = 0;
+        for (int i = 0; i < box.width() * box.height(); ++i) {
+            const QColor c = box.pixelColor(i % box.width(), i / box.width());
+            blue += c == QColor(75, 100, 170);
+            white += std::min({c.red(), c.green(), c.blue()}) > 230;
+        }
+        EXPECT_TRUE(blue > box.width() * box.height() / 2 && white > 20) << id;
+    }
     EXPECT_EQ(wavshift::CommandLineOf({"a", "", "b"}), "a  b");
 }
 
@@ -123,10 +145,28 @@ TEST_F(WavshiftWindowTest, FilesThatCannotBeResampledAreNamedWithTheReason) {
         answers.Then(PressButton(QMessageBox::Ok, &text));
         window().LoadSource(dir_ / name);
         EXPECT_EQ(text, "ERROR|Cannot resample " + dir_ / name + "\n\n" + reason);
-        EXPECT_EQ(Text(1015), "  [ no file ]");
+        EXPECT_EQ(Text(1015), kNoFile);
         EXPECT_EQ(FormatTexts(), (std::vector<std::string>{"", "", ""}));
         EXPECT_FALSE(FileControlsEnabled());
     }
+}
+
+TEST_F(WavshiftWindowTest, ADroppedWavIsLoadedAndEnterResamplesIt) {
+    WriteFile(dir_ / "a.wav", SimpleWav(44100, 16, 2, StereoRamp(1000)));
+    Start();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir_ / "a.wav"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window(), &drop);
+    EXPECT_EQ(Text(1015), "  a.wav");
+    ASSERT_EQ(window().focusWidget(), Item(1000));
+    QTest::keyClick(Item(1000), Qt::Key_Return);
+    EXPECT_EQ(Text(1024), "  " + dir_ / "a.resampled.wav" + "      . . . complete");
+    EXPECT_EQ(AccessibleName(Item(1024)), Text(1024));
+    EXPECT_EQ(window().focusWidget(), Item(1000));
 }
 
 TEST_F(WavshiftWindowTest, TheUpDownStepsByAHundredWithoutLimits) {

@@ -296,7 +296,8 @@ TK_EXPORT const char* GetOpenFilenames(TkWindow owner, int32_t multiSelect, cons
                                        int32_t listBoxId, FileNameCallback callback);
 /* The chosen folder ending in '/', or null when cancelled or when a chooser of
  * this helper is already open. displayName (260 bytes, or null) receives the
- * folder's own name. */
+ * folder's own name; the chooser opens in the folder it holds on entry, when
+ * that exists, else in the home folder. */
 TK_EXPORT char* BrowseForFolder(const char* title, char* displayName);
 /* The item's text, at most 259 bytes, in a library buffer. */
 TK_EXPORT char* wmGetText(TkWindow dialog, int32_t itemId);

@@ -1,5 +1,6 @@
 // The file and folder choosers: Qt's own (non-native) file dialog, with the
 // result forms the programs rely on.
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QListWidget>
@@ -35,6 +36,18 @@ QStringList NameFilters(const char* filter) {
         filters << QStringLiteral("%1 (%2)").arg(description, patterns);
     }
     return filters;
+}
+
+// Where the folder chooser opens: the folder the caller put in its display
+// name buffer when that exists, else the home folder (never the process's
+// working folder).
+QString StartFolder(const char* displayName) {
+    if (displayName) {
+        const QString given =
+            QString::fromUtf8(displayName, strnlen(displayName, kFolderBufferBytes));
+        if (!given.isEmpty() && QFileInfo(given).isDir()) return given;
+    }
+    return QDir::homePath();
 }
 
 bool FitsBuffer(const std::string& text, size_t bytes) {
@@ -122,7 +135,7 @@ extern "C" const char* GetOpenFilenames(TkWindow owner, int32_t multiSelect, con
 extern "C" char* BrowseForFolder(const char* title, char* displayName) {
     if (g_folderChooserOpen) return nullptr;
     g_folderChooserOpen = true;
-    QFileDialog dialog(nullptr, QString::fromUtf8(title ? title : ""));
+    QFileDialog dialog(nullptr, QString::fromUtf8(title ? title : ""), StartFolder(displayName));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setFileMode(QFileDialog::Directory);

@@ -2,12 +2,18 @@
 // picture and the coloured statics. Header-only, like dialog_items.h.
 #pragma once
 
+#include <QAbstractButton>
 #include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 #include "ui/dialog_items.h"
 
@@ -23,12 +29,24 @@ inline QFont DialogFont() {
     return font;
 }
 
-// The "arial" 13-pixel font the programs set on chosen controls.
-inline QFont ArialFont() {
+// An "arial" font given, as the programs' windows name their fonts, by its
+// cell height (ascent plus descent) and its average character width in
+// pixels; a width of 0 keeps the face's own proportions.
+inline QFont CellFont(int cellHeight, int averageWidth = 0, QFont::Weight weight = QFont::Normal) {
     QFont font("Liberation Sans");
-    font.setPixelSize(13);
-    font.setWeight(QFont::Normal);
+    font.setWeight(weight);
+    int pixels = cellHeight;
+    font.setPixelSize(pixels);
+    while (pixels > 1 && QFontMetrics(font).height() > cellHeight) font.setPixelSize(--pixels);
+    const int natural = QFontMetrics(font).averageCharWidth();
+    if (averageWidth > 0 && natural > 0)
+        font.setStretch(std::clamp(averageWidth * 100 / natural, 50, 200));
     return font;
+}
+
+// The converter's application font: cell height 15, characters 7 wide.
+inline QFont ArialFont() {
+    return CellFont(15, 7);
 }
 
 // The background picture tiled over the window, when it could be loaded.
@@ -53,7 +71,30 @@ inline void PaintControl(QWidget* widget, uint32_t background, uint32_t text) {
         palette.setColor(role, fore);
         palette.setColor(QPalette::Disabled, role, faded);
     }
+    // Buttons (check boxes among them) fill and write with the button roles.
+    if (qobject_cast<QAbstractButton*>(widget)) {
+        palette.setColor(QPalette::Button, back);
+        palette.setColor(QPalette::ButtonText, fore);
+        palette.setColor(QPalette::Disabled, QPalette::ButtonText, faded);
+    }
     widget->setPalette(palette);
+}
+
+// A control whose text changes is announced by what it shows now: the
+// accessible name is left to its text, and the name it had describes it.
+inline void AnnouncedByText(QWidget* control) {
+    if (control->accessibleDescription().isEmpty())
+        control->setAccessibleDescription(control->accessibleName());
+    control->setAccessibleName(QString());
+}
+
+// Puts a top-level window in the middle of the screen it is on.
+inline void CentreOnScreen(QWidget* window) {
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
 }
 
 // A static that shows a text too long for it with its middle left out; its
@@ -82,8 +123,7 @@ Label* MakeStatic(QWidget* parent, const QString& text, uint32_t background,
     auto* label = new Label(text, parent);
     label->setAlignment(alignment);
     PaintControl(label, background, textColour);
-    label->setAccessibleName(text.trimmed());
-    return label;
+    return label;  // announced by its text
 }
 
 }  // namespace tonekit::ui
