@@ -85,7 +85,7 @@ ConversionQueue::Outcome ConversionQueue::ConvertOne(int row) {
     job.type = MediaTypeOf(job.input);
     if (job.type != kCdTrack) {
         if (ProbeDurationText(c_.tk, job.input).empty()) return Outcome::Skipped;
-        job.declaredDuration = ProbeDuration(c_.tk, job.input);
+        job.declaredDuration = DeclaredDuration(c_.tk, job.input);
     }
     job.format = std::clamp(c_.settings.formatIndex, 0, 2);
     job.output = c_.settings.outputFolder + TitleOf(job.input) + kMediaExtensions[job.format];

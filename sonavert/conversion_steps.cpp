@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "audio/wav_format.h"
 #include "converter.h"
@@ -40,6 +42,7 @@ constexpr double kTruncatedShare = 0.02;
 constexpr double kTruncatedSeconds = 0.25;
 
 constexpr uint64_t kLowSpaceBytes = 64 * 1024;
+constexpr char kNoSpace[] = "no space left on device";
 
 void NoSampleHook(void*) {}
 
@@ -63,11 +66,11 @@ double WavSeconds(const std::string& path) {
 // "no space left on device" when the last failure, or the folder's free
 // space, says so; else `otherwise`.
 std::string SpaceOr(const std::string& folder, int error, const std::string& otherwise) {
-    if (error == ENOSPC || error == EDQUOT) return std::strerror(ENOSPC);
+    if (error == ENOSPC || error == EDQUOT) return kNoSpace;
     struct statvfs fs {};
     if (statvfs(folder.empty() ? "." : folder.c_str(), &fs) == 0) {
         const uint64_t blocks = geteuid() == 0 ? fs.f_bfree : fs.f_bavail;
-        if (blocks * fs.f_frsize < kLowSpaceBytes) return std::strerror(ENOSPC);
+        if (blocks * fs.f_frsize < kLowSpaceBytes) return kNoSpace;
     }
     return otherwise;
 }
@@ -236,7 +239,41 @@ class Conversion {
     std::string temporary_;
 };
 
+uint64_t Le64(const unsigned char* p) {
+    uint64_t value = 0;
+    for (int i = 7; i >= 0; --i) value = value << 8 | p[i];
+    return value;
+}
+
+// The play time an ASF header declares, less its preroll; 0 when `path` is
+// not an ASF file or says nothing.
+uint64_t AsfPlayTime(const std::string& path) {
+    static constexpr unsigned char kHeaderId[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                                    0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+    static constexpr unsigned char kFilePropertiesId[16] = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9,
+                                                            0xCF, 0x11, 0x8E, 0xE4, 0x00, 0xC0,
+                                                            0x0C, 0x20, 0x53, 0x65};
+    constexpr size_t kPlayDurationAt = 64, kPrerollAt = 80;  // in the file properties object
+    std::unique_ptr<FILE, int (*)(FILE*)> f(tonekit::util::OpenSourceFile(path.c_str()),
+                                            std::fclose);
+    if (!f) return 0;
+    std::vector<unsigned char> head(64 * 1024);
+    head.resize(std::fread(head.data(), 1, head.size(), f.get()));
+    if (head.size() < 30 || !std::equal(kHeaderId, kHeaderId + 16, head.begin())) return 0;
+    const auto at =
+        std::search(head.begin(), head.end(), kFilePropertiesId, kFilePropertiesId + 16);
+    if (head.end() - at < static_cast<long>(kPrerollAt + 8)) return 0;
+    const uint64_t play = Le64(&*at + kPlayDurationAt);
+    const uint64_t preroll = Le64(&*at + kPrerollAt) * 10000;  // milliseconds
+    return play > preroll ? play - preroll : 0;
+}
+
 }  // namespace
+
+uint64_t DeclaredDuration(const Tonekit& tk, const std::string& path) {
+    const uint64_t probed = ProbeDuration(tk, path);
+    return probed ? std::max(probed, AsfPlayTime(path)) : 0;
+}
 
 bool IsAudioFileName(const std::string& path) {
     static constexpr const char* kAudioExtensions[] = {

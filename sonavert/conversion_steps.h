@@ -70,6 +70,12 @@ struct StepHooks {
 ConversionResult ConvertFile(const Tonekit& tk, const ConversionJob& job,
                              const std::string& scratch, const StepHooks& hooks);
 
+// How long `path` says it lasts (100-ns units): the probe's duration, or
+// the play time an ASF (WMA) header declares when that is longer, since the
+// decoder only estimates an ASF file's length from its size. 0 when the file
+// cannot be opened.
+uint64_t DeclaredDuration(const Tonekit& tk, const std::string& path);
+
 // Renames without replacing a file that already has the new name.
 bool RenameWithoutReplacing(const std::string& from, const std::string& to);
 

@@ -49,7 +49,7 @@ std::string Unusable(const Tonekit& tk, const std::string& path, uint64_t& durat
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) return std::strerror(errno);
     if (!S_ISREG(st.st_mode)) return "not a regular file";
-    duration = ProbeDuration(tk, path);
+    duration = DeclaredDuration(tk, path);
     return duration == 0 ? "cannot be read as audio" : "";
 }
 
