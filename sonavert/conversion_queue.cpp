@@ -14,10 +14,23 @@ constexpr char kScsiFailure[] =
     "may read the CD drive (group cdrom)\n\nAlso, try updating your system from "
     "https://www.debian.org/";
 
-// The run that the library's progress callback reports to.
-ConversionQueue* g_running = nullptr;
+// The run that the library's progress callback reports to, set for the
+// run's length.
 QueueView* g_view = nullptr;
 Converter* g_converter = nullptr;
+
+struct ReportingRun {
+    ReportingRun(QueueView& view, Converter& converter) {
+        g_view = &view;
+        g_converter = &converter;
+    }
+    ~ReportingRun() {
+        g_view = nullptr;
+        g_converter = nullptr;
+    }
+    ReportingRun(const ReportingRun&) = delete;
+    ReportingRun& operator=(const ReportingRun&) = delete;
+};
 
 QueueTimings g_timings;
 
@@ -53,9 +66,7 @@ void ConversionQueue::ConvertAll() {
     c_.flags.running = true;
     c_.flags.stopRequested = false;
     g_timings = {};
-    g_running = this;
-    g_view = &view_;
-    g_converter = &c_;
+    const ReportingRun reporting(view_, c_);
     view_.ShowRunning(true);
     c_.tk.CloseWMA(0);  // reader slot 0 is shared with the preview
     for (int row = 0; row < view_.InputCount(); ++row) {
@@ -73,7 +84,6 @@ void ConversionQueue::ConvertAll() {
     }
     view_.SelectRow(-1);
     c_.flags.running = false;
-    g_running = nullptr;
     view_.ShowRunning(false);
     view_.SetProgress(0);
     view_.SetStatus(" Idle");

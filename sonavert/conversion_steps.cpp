@@ -99,14 +99,17 @@ bool RipCdTrack(const Tonekit& tk, const std::string& track, const std::string& 
     return false;
 }
 
+// `decoder` tells whether the media decoder (FFmpeg) did the work.
 bool Decode(const Tonekit& tk, const ConversionJob& job, const std::string& scratch,
-            const StepHooks& hooks) {
+            const StepHooks& hooks, bool& decoder) {
     const char* in = job.input.c_str();
+    decoder = job.type != kWav && job.type != kCdTrack;
     switch (job.type) {
         case kWav:
             if (WavReaderTakes(tk, job.input))
                 return tk.ResampleWAV(in, scratch.c_str(), 44100, 16, 2, 0, hooks.progress,
                                       NoSampleHook, 1) != nullptr;
+            decoder = true;
             return tk.MEDIA2WAV(in, scratch.c_str(), hooks.progress) == 0;
         case kCdTrack:
             return RipCdTrack(tk, job.input, scratch, hooks);
@@ -150,11 +153,13 @@ class Conversion {
         Started(Phase::kDecoding);
         if (!CreateScratchFile(scratch_))
             return Failed(SpaceOr(FolderOf(scratch_), errno, "the scratch file cannot be made"));
-        const bool decoded = Decode(tk_, job_, scratch_, hooks_);
+        bool decoder = false;
+        const bool decoded = Decode(tk_, job_, scratch_, hooks_, decoder);
         const int decodeError = errno;
+        const std::string decoderError = decoder ? tk_.MediaError() : "";
         if (Stopped()) return {Status::kStoppedBeforeEncode, "interrupted"};
         const double seconds = WavSeconds(scratch_);
-        if (!decoded || seconds <= 0) return Failed(DecodeFailure(decodeError));
+        if (!decoded || seconds <= 0) return Failed(DecodeFailure(decodeError, decoderError));
         const double declared = job_.declaredDuration / kTicksPerSecond;
         if (job_.type != kCdTrack && declared > seconds * (1 + kTruncatedShare) + kTruncatedSeconds)
             return Failed("the input is cut short: it declares " + Fixed2(declared) +
@@ -201,9 +206,11 @@ class Conversion {
         return "the output would pass the WAV format's 4 GiB limit (6:45:50 of audio)";
     }
 
-    std::string DecodeFailure(int error) const {
+    std::string DecodeFailure(int error, const std::string& decoderError) const {
         if (job_.type == kCdTrack) return "the CD track cannot be read";
-        return SpaceOr(FolderOf(scratch_), error, "the input cannot be decoded");
+        return SpaceOr(FolderOf(scratch_), error,
+                       "the input cannot be decoded" +
+                           (decoderError.empty() ? "" : " (" + decoderError + ")"));
     }
 
     // A stopped encode leaves a shorter output only where asked, and never

@@ -23,7 +23,7 @@ namespace sonavert {
     /* "Add CD Tracks" */                                                                          \
     X(SearchCDTracks)                                                                              \
     /* WAV files the WAV reader refuses, through the media decoder */                              \
-    X(OpenMedia) X(MEDIA2WAV)
+    X(OpenMedia) X(MEDIA2WAV) X(MediaError)
 // clang-format on
 
 struct Tonekit {

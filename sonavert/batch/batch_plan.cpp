@@ -25,7 +25,12 @@ int32_t CollectFile(const char* path, const char*, const char*, int32_t) {
 std::vector<std::string> Gather(const Tonekit& tk, const std::vector<std::string>& inputs,
                                 bool recursive) {
     std::vector<std::string> found;
-    g_found = &found;
+    // The search's callback has no context of its own: it collects here
+    // while this call lasts.
+    struct Collecting {
+        explicit Collecting(std::vector<std::string>& into) { g_found = &into; }
+        ~Collecting() { g_found = nullptr; }
+    } collecting(found);
     for (const auto& input : inputs) {
         if (!tonekit::util::IsFolder(input.c_str())) {
             found.push_back(input);
@@ -37,7 +42,6 @@ std::vector<std::string> Gather(const Tonekit& tk, const std::vector<std::string
         tk.SearchFiles(folder.c_str(), "*.*", CollectFile, recursive ? 0 : 1);
         std::sort(found.begin() + static_cast<long>(first), found.end());
     }
-    g_found = nullptr;
     return found;
 }
 
@@ -50,7 +54,9 @@ std::string Unusable(const Tonekit& tk, const std::string& path, uint64_t& durat
     if (stat(path.c_str(), &st) != 0) return std::strerror(errno);
     if (!S_ISREG(st.st_mode)) return "not a regular file";
     duration = DeclaredDuration(tk, path);
-    return duration == 0 ? "cannot be read as audio" : "";
+    if (duration != 0) return "";
+    const std::string why = tk.MediaError();
+    return "cannot be read as audio" + (why.empty() ? "" : " (" + why + ")");
 }
 
 bool Exists(const std::string& path) {

@@ -91,9 +91,9 @@ class Coordinator {
         for (;;) {
             if (StopRequested()) Interrupt();
             Assign();
-            if (std::none_of(workers_.begin(), workers_.end(),
-                             [](const Worker& w) { return w.job != kIdle; }))
-                break;
+            const bool busy = std::any_of(workers_.begin(), workers_.end(),
+                                          [](const Worker& w) { return w.job != kIdle; });
+            if (!busy && (pending_.empty() || StopRequested() || workers_.empty())) break;
             Wait();
             Show();
         }
@@ -159,7 +159,11 @@ class Coordinator {
             pending_.pop_front();
             const std::string line = std::to_string(job) + "\n";
             if (write(w.commandFd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
-                outcomes_[job] = {JobOutcome::Result::kFailed, "the worker cannot be reached"};
+                // The worker is leaving (a signal ended it): the job waits
+                // for its replacement.
+                pending_.push_front(job);
+                close(w.reportFd);
+                w.reportFd = -1;
                 continue;
             }
             w.job = job;

@@ -191,6 +191,10 @@ extern "C" int32_t OpenMedia(int32_t slot, const char* fileName, uint64_t startT
     return reader->Open(fileName, startTime, duration, true);
 }
 
+extern "C" const char* MediaError() {
+    return tonekit::media::LastDecoderError();
+}
+
 extern "C" const WaveFormatEx* GetFormatWMA(int32_t slot) {
     auto* reader = ReaderSlot(slot);
     return reader ? &reader->Format() : nullptr;

@@ -128,6 +128,9 @@ TK_EXPORT int32_t OpenWMA(int32_t slot, const char* fileName, uint64_t startTime
  * the WAV reader refuses: 24-bit, floating point, many channels, ...). */
 TK_EXPORT int32_t OpenMedia(int32_t slot, const char* fileName, uint64_t startTime,
                             uint64_t* duration);
+/* Why the media decoder last failed to open a file on this thread, in
+ * FFmpeg's words where FFmpeg failed; "" when the last open succeeded. */
+TK_EXPORT const char* MediaError(void);
 TK_EXPORT const WaveFormatEx* GetFormatWMA(int32_t slot);
 /* The next block of 44,100 Hz 16-bit stereo PCM (calloc'ed; the caller frees
  * *data). Returns the percentage played, or -1 at the end. */
