@@ -1,17 +1,10 @@
 #include "conversion_queue.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 
 #include "conversion_steps.h"
-#include "media_tags.h"
 #include "message_pump.h"
-#include "util/regular_file.h"
 
 namespace sonavert {
 namespace {
@@ -21,10 +14,23 @@ constexpr char kScsiFailure[] =
     "may read the CD drive (group cdrom)\n\nAlso, try updating your system from "
     "https://www.debian.org/";
 
-// The run that the library's progress callback reports to.
-ConversionQueue* g_running = nullptr;
+// The run that the library's progress callback reports to, set for the
+// run's length.
 QueueView* g_view = nullptr;
 Converter* g_converter = nullptr;
+
+struct ReportingRun {
+    ReportingRun(QueueView& view, Converter& converter) {
+        g_view = &view;
+        g_converter = &converter;
+    }
+    ~ReportingRun() {
+        g_view = nullptr;
+        g_converter = nullptr;
+    }
+    ReportingRun(const ReportingRun&) = delete;
+    ReportingRun& operator=(const ReportingRun&) = delete;
+};
 
 QueueTimings g_timings;
 
@@ -40,10 +46,6 @@ int32_t ConversionProgress(int32_t percent) {
     g_timings.pumpMs += NowMs() - started;
     if (g_view) g_view->SetProgress(percent);
     return g_converter && g_converter->flags.stopRequested ? -1 : 0;
-}
-
-void Remove(const std::string& path) {
-    tonekit::util::RemoveRegularFile(path.c_str());
 }
 
 }  // namespace
@@ -64,9 +66,7 @@ void ConversionQueue::ConvertAll() {
     c_.flags.running = true;
     c_.flags.stopRequested = false;
     g_timings = {};
-    g_running = this;
-    g_view = &view_;
-    g_converter = &c_;
+    const ReportingRun reporting(view_, c_);
     view_.ShowRunning(true);
     c_.tk.CloseWMA(0);  // reader slot 0 is shared with the preview
     for (int row = 0; row < view_.InputCount(); ++row) {
@@ -74,7 +74,6 @@ void ConversionQueue::ConvertAll() {
         view_.SelectRow(row);
         view_.SetRowStatus(row, "wait...");
         const Outcome outcome = ConvertOne(row);
-        Remove(c_.paths.scratchFile);
         if (outcome == Outcome::StoppedBeforeEncode) break;  // the row keeps "wait..."
         if (outcome == Outcome::Skipped) continue;
         view_.SetRowStatus(row, outcome == Outcome::Done      ? "done."
@@ -85,94 +84,61 @@ void ConversionQueue::ConvertAll() {
     }
     view_.SelectRow(-1);
     c_.flags.running = false;
-    g_running = nullptr;
     view_.ShowRunning(false);
     view_.SetProgress(0);
     view_.SetStatus(" Idle");
 }
 
 ConversionQueue::Outcome ConversionQueue::ConvertOne(int row) {
-    const std::string path = view_.InputPath(row);
-    const std::string title = view_.InputTitle(row);
-    const int type = MediaTypeOf(path);
-    if (type != kCdTrack && ProbeDurationText(c_.tk, path).empty()) return Outcome::Skipped;
-    const int format = std::clamp(c_.settings.formatIndex, 0, 2);
-    const std::string output = c_.settings.outputFolder + TitleOf(path) + kMediaExtensions[format];
-    Remove(c_.paths.scratchFile);
-
-    const double decodeStart = NowMs();
-    const bool decoded = Decode(type, path, title);
-    g_timings.decodeMs += NowMs() - decodeStart;
-    if (c_.flags.stopRequested) return Outcome::StoppedBeforeEncode;
-    // A decode that failed, or left no audio, gives nothing to encode.
-    if (!decoded) return Outcome::Failed;
-
-    // The output is written under a temporary name and takes its own name
-    // only when complete, so a failed encode never costs an existing file.
-    const std::string temporary = TemporaryFor(output);
-    Remove(temporary);
-    const double encodeStart = NowMs();
-    const bool encoded = Encode(format, temporary, title);
-    g_timings.encodeMs += NowMs() - encodeStart;
-    const bool stopped = c_.flags.stopRequested;
-    // The input's tags and cover go with it; an output that cannot take them
-    // is still a good conversion.
-    if (encoded && !stopped) WriteMediaTags(temporary, format, ReadMediaTags(path));
-    const bool replacesInput = tonekit::util::SameFile(path.c_str(), output.c_str());
-    if (!encoded || (stopped && replacesInput) ||
-        std::rename(temporary.c_str(), output.c_str()) != 0) {
-        Remove(temporary);
-        return stopped ? Outcome::Stopped : Outcome::Failed;
+    ConversionJob job;
+    job.input = view_.InputPath(row);
+    job.type = MediaTypeOf(job.input);
+    if (job.type != kCdTrack) {
+        if (ProbeDurationText(c_.tk, job.input).empty()) return Outcome::Skipped;
+        job.declaredDuration = DeclaredDuration(c_.tk, job.input);
     }
-    return stopped ? Outcome::Stopped : Outcome::Done;
-}
+    job.format = std::clamp(c_.settings.formatIndex, 0, 2);
+    job.output = c_.settings.outputFolder + TitleOf(job.input) + kMediaExtensions[job.format];
+    job.replaceOutput = true;  // an existing output is replaced, the input itself too
+    job.keepStoppedOutput = true;
 
-StepHooks ConversionQueue::Hooks() {
+    const std::string title = view_.InputTitle(row);
+    double phaseStart = NowMs();
     StepHooks hooks;
     hooks.progress = ConversionProgress;
     hooks.stopRequested = [this] { return c_.flags.stopRequested; };
     hooks.ripFailed = [this] { view_.Warn("SCSI FAILURE", kScsiFailure); };
-    return hooks;
-}
-
-bool ConversionQueue::Decode(int type, const std::string& path, const std::string& title) {
-    view_.SetStatus((type == kCdTrack ? " Ripping CD Audio ... " : " Preparing to Convert ... ") +
-                    title);
-    const bool decoded = DecodeToScratch(c_.tk, type, path, c_.paths.scratchFile, Hooks());
+    // The bitrate is read when the encode starts, so a change from the menu
+    // applies from there on.
+    hooks.bitrateNow = [this] { return c_.settings.bitrate; };
+    hooks.phaseStarted = [&](Phase phase) {
+        static constexpr const char* kEncoding[] = {" Encoding to MP3 ...", " Encoding to WMA ...",
+                                                    " Encoding to WAV ... "};
+        if (phase == Phase::kEncoding) {
+            view_.SetProgress(0);
+            g_timings.decodeMs += NowMs() - phaseStart;
+            phaseStart = NowMs();
+        }
+        view_.SetStatus(phase == Phase::kEncoding ? kEncoding[job.format] + title
+                        : job.type == kCdTrack    ? " Ripping CD Audio ... " + title
+                                                  : " Preparing to Convert ... " + title);
+    };
+    const ConversionResult result = ConvertFile(c_.tk, job, c_.paths.scratchFile, hooks);
+    (result.status == ConversionResult::Status::kStoppedBeforeEncode ? g_timings.decodeMs
+                                                                     : g_timings.encodeMs) +=
+        NowMs() - phaseStart;
     view_.SetProgress(0);
-    return decoded;
-}
-
-bool ConversionQueue::Encode(int format, const std::string& temporary, const std::string& title) {
-    static constexpr const char* kEncoding[] = {" Encoding to MP3 ...", " Encoding to WMA ...",
-                                                " Encoding to WAV ... "};
-    view_.SetStatus(kEncoding[format] + title);
-    // The bitrate is read now, so a change from the menu applies from here on.
-    const bool encoded = EncodeFromScratch(c_.tk, format, c_.paths.scratchFile, temporary,
-                                           c_.settings.bitrate, Hooks());
-    view_.SetProgress(0);
-    return encoded;
-}
-
-ScratchClaim ClaimScratchFile(const std::string& preferred) {
-    const std::string stem = preferred.substr(0, preferred.size() - 4);  // without ".wav"
-    for (int n = 0; n < 100; ++n) {
-        const std::string candidate = n == 0 ? preferred : stem + "-" + std::to_string(n) + ".wav";
-        const int lock = open((candidate + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (lock < 0) break;  // a folder without locks: the preferred name
-        if (flock(lock, LOCK_EX | LOCK_NB) == 0) return {candidate, lock};
-        close(lock);
+    switch (result.status) {
+        case ConversionResult::Status::kDone:
+            return Outcome::Done;
+        case ConversionResult::Status::kStopped:
+            return Outcome::Stopped;
+        case ConversionResult::Status::kStoppedBeforeEncode:
+            return Outcome::StoppedBeforeEncode;
+        case ConversionResult::Status::kFailed:
+            break;
     }
-    return {preferred, -1};
-}
-
-void ReleaseScratchFile(ScratchClaim& claim) {
-    Remove(claim.path);
-    if (claim.lock >= 0) {
-        Remove(claim.path + ".lock");
-        close(claim.lock);
-    }
-    claim.lock = -1;
+    return Outcome::Failed;
 }
 
 }  // namespace sonavert

@@ -6,6 +6,7 @@
 
 #include "conversion_steps.h"
 #include "converter.h"
+#include "scratch_file.h"
 
 namespace sonavert {
 
@@ -45,23 +46,9 @@ class ConversionQueue {
   private:
     enum class Outcome { Done, Stopped, StoppedBeforeEncode, Failed, Skipped };
     Outcome ConvertOne(int row);
-    bool Decode(int type, const std::string& path, const std::string& title);
-    StepHooks Hooks();
-    bool Encode(int format, const std::string& temporary, const std::string& title);
 
     Converter& c_;
     QueueView& view_;
 };
-
-// The scratch file of this converter: `preferred` when no other converter
-// uses it, else a name of its own beside it (temp-1.wav, ...). The claim is a
-// lock on <scratch>.lock, held until ReleaseScratchFile.
-struct ScratchClaim {
-    std::string path;
-    int lock = -1;
-};
-ScratchClaim ClaimScratchFile(const std::string& preferred);
-// Deletes the scratch file and its lock file and gives up the claim.
-void ReleaseScratchFile(ScratchClaim& claim);
 
 }  // namespace sonavert

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "conversion_steps.h"
+
 namespace sonavert {
 
 Shell DesktopShell() {
@@ -59,10 +61,16 @@ namespace sonavert {
 
 namespace {
 
+// A WAV file the WAV reader refuses (24-bit, floating point, many channels)
+// is measured by the media decoder, which converts it too.
 bool Probe(const Tonekit& tk, const std::string& path, uint64_t& duration) {
     duration = 0;
-    const bool opened = tk.OpenWMA(1, path.c_str(), 0, &duration) != 0;
+    bool opened = tk.OpenWMA(1, path.c_str(), 0, &duration) != 0;
     tk.CloseWMA(1);
+    if (!opened && MediaTypeOf(path) == kWav) {
+        opened = tk.OpenMedia(1, path.c_str(), 0, &duration) != 0;
+        tk.CloseWMA(1);
+    }
     return opened;
 }
 

@@ -45,6 +45,7 @@ ProgramPaths FindProgramPaths(const std::string& programFolder, const Environmen
     p.defaults.homeFolder = HomeFolder(env);
     const std::string systemDoc = SystemDocFolder(p.programFolder);
     p.helpPage = (systemDoc.empty() ? p.programFolder : systemDoc) + "sonavert-help.html";
+    p.cacheFolder = XdgFolder(env, "XDG_CACHE_HOME", ".cache/") + "sonavert/";
     const bool portable = systemDoc.empty() && access(p.programFolder.c_str(), W_OK) == 0;
     if (portable) {
         p.settingsFile = p.programFolder + "settings.dat";
@@ -52,7 +53,7 @@ ProgramPaths FindProgramPaths(const std::string& programFolder, const Environmen
         p.defaults.outputFolder = p.programFolder;
     } else {
         p.settingsFile = XdgFolder(env, "XDG_CONFIG_HOME", ".config/") + "sonavert/settings.dat";
-        p.scratchFile = XdgFolder(env, "XDG_CACHE_HOME", ".cache/") + "sonavert/temp.wav";
+        p.scratchFile = p.cacheFolder + "temp.wav";
         const std::string music = p.defaults.homeFolder + "Music/";
         p.defaults.outputFolder =
             tonekit::util::IsFolder(music.c_str()) ? music : p.defaults.homeFolder;

@@ -21,7 +21,9 @@ namespace sonavert {
     X(CloseWAV) X(ResampleWAV) X(AudioFilter) X(lin2log) X(AddToolTip) X(wide2sz) X(GetFormatWMA)  \
     X(ConvertAudioBufferAlign) X(CreateWAVHeader) X(SearchFiles)                                   \
     /* "Add CD Tracks" */                                                                          \
-    X(SearchCDTracks)
+    X(SearchCDTracks)                                                                              \
+    /* WAV files the WAV reader refuses, through the media decoder */                              \
+    X(OpenMedia) X(MEDIA2WAV) X(MediaError)
 // clang-format on
 
 struct Tonekit {

@@ -2,14 +2,17 @@
 
 #include <unistd.h>
 
-#include <csignal>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "batch_options.h"
 #include "batch_plan.h"
 #include "batch_run.h"
+#include "batch_worker.h"
 #include "program_paths.h"
 #include "settings.h"
 #include "util/dynamic_library.h"
@@ -21,18 +24,6 @@ namespace {
 constexpr int kUsage = 2;
 constexpr int kInterrupted = 130;
 
-void OnSignal(int) {
-    RequestStop();
-}
-
-void CatchInterrupts() {
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
 int UsageError(const std::string& error) {
     std::fprintf(stderr, "sonavert: %s\nTry 'sonavert --help'.\n", error.c_str());
     return kUsage;
@@ -41,7 +32,7 @@ int UsageError(const std::string& error) {
 struct Choices {
     PlanSettings plan;
     int32_t bitrate = 128;
-    std::string scratchFile;
+    std::string cacheFolder;
 };
 
 // The saved settings, overridden by the options for this run only.
@@ -54,9 +45,15 @@ bool Choose(const BatchOptions& o, Choices& c, std::string& error) {
     c.plan.recursive = o.recursive;
     c.plan.onExists = o.onExists;
     c.bitrate = o.bitrate.value_or(saved.bitrate);
-    c.scratchFile = paths.scratchFile;
-    if (!tonekit::util::IsFolder(c.plan.outputFolder.c_str())) {
+    c.cacheFolder = paths.cacheFolder;
+    const char* folder = c.plan.outputFolder.c_str();
+    if (!tonekit::util::IsFolder(folder)) {
         error = "the output folder " + c.plan.outputFolder + " does not exist";
+        return false;
+    }
+    if (access(folder, W_OK | X_OK) != 0) {
+        error = "the output folder " + c.plan.outputFolder + " cannot be written (" +
+                std::strerror(errno) + ")";
         return false;
     }
     return true;
@@ -76,9 +73,10 @@ int Convert(const BatchOptions& o, const std::string& libraryPath) {
         PrintPlan(plan, stdout);
         return 0;
     }
-    CatchInterrupts();
+    CatchStopSignals();
     RunSettings run;
-    run.worker = {choices.plan.format, choices.bitrate, o.verify, choices.scratchFile};
+    run.worker = {choices.plan.format, choices.bitrate, o.verify, ""};
+    run.scratchParent = choices.cacheFolder;
     run.jobs = o.jobs > 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
     run.quiet = o.quiet;
     run.terminal = isatty(STDERR_FILENO) != 0;

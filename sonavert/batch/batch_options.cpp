@@ -132,10 +132,13 @@ SYNOPSIS
     sonavert --help | --version
 
 DESCRIPTION
-    Converts WAV, MP3 and WMA files and audio-CD tracks (/dev/sr0/Track03.cda)
-    to one output format, as the converter's window does, on every core. Each
-    output is written under a temporary name and takes its own name only when
-    complete; its tags and front cover are carried over from the input.
+    Converts WAV, MP3 and WMA files, the other audio files FFmpeg reads (FLAC,
+    Ogg, Opus, M4A, ...) and audio-CD tracks (/dev/sr0/Track03.cda) to one
+    output format, as the converter's window does, on every core. A folder
+    gives its audio files; other files in it (covers, playlists) are left out.
+    Each output is written under a temporary name and takes its own name only
+    when complete; its tags and front cover are carried over from the input.
+    No input is ever replaced by another input's output.
     Defaults for the format, the bitrate and the output folder come from the
     converter's settings; options override them for this run only.
 
@@ -154,8 +157,8 @@ OPTIONS
     --quiet              no progress, only the summary and errors.
 
 EXIT STATUS
-    0 every file converted (or skipped as asked), 1 a file failed, 2 bad usage,
-    130 interrupted.
+    0 every file converted (or skipped as asked), 1 a file failed, 2 bad usage
+    or an output folder that cannot be written, 130 interrupted.
 
 EXAMPLE
     sonavert --convert --to mp3 --bitrate 192 --output ~/Music/mp3 --recursive ~/Music/wav

@@ -14,21 +14,23 @@
 namespace sonavert::batch {
 namespace {
 
-constexpr size_t kMaxPathBytes = 1023;  // as the input list allows
-constexpr char kMediaTypes[] = "WAV,MP3,WMA,CDA,";
-
 std::vector<std::string>* g_found = nullptr;
 
 int32_t CollectFile(const char* path, const char*, const char*, int32_t) {
-    if (g_found) g_found->push_back(path);
+    if (g_found && IsAudioFileName(path)) g_found->push_back(path);
     return 0;
 }
 
-// The paths the arguments name: files as given, folders searched.
+// The paths the arguments name: files as given, the audio files of folders.
 std::vector<std::string> Gather(const Tonekit& tk, const std::vector<std::string>& inputs,
                                 bool recursive) {
     std::vector<std::string> found;
-    g_found = &found;
+    // The search's callback has no context of its own: it collects here
+    // while this call lasts.
+    struct Collecting {
+        explicit Collecting(std::vector<std::string>& into) { g_found = &into; }
+        ~Collecting() { g_found = nullptr; }
+    } collecting(found);
     for (const auto& input : inputs) {
         if (!tonekit::util::IsFolder(input.c_str())) {
             found.push_back(input);
@@ -37,28 +39,49 @@ std::vector<std::string> Gather(const Tonekit& tk, const std::vector<std::string
         const std::string folder =
             input.size() > 1 && input.back() == '/' ? input.substr(0, input.size() - 1) : input;
         const size_t first = found.size();
-        tk.SearchFiles(folder.c_str(), kMediaTypes, CollectFile, recursive ? 0 : 1);
+        tk.SearchFiles(folder.c_str(), "*.*", CollectFile, recursive ? 0 : 1);
         std::sort(found.begin() + static_cast<long>(first), found.end());
     }
-    g_found = nullptr;
     return found;
 }
 
 // Why `path` cannot be converted, or "" when it can; its duration when known.
 std::string Unusable(const Tonekit& tk, const std::string& path, uint64_t& duration) {
-    if (path.size() > kMaxPathBytes) return "the path is longer than 1023 bytes";
+    if (path.size() > kMaxInputPathBytes)
+        return "the path is longer than " + std::to_string(kMaxInputPathBytes) + " bytes";
     if (MediaTypeOf(path) == kCdTrack) return "";
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) return std::strerror(errno);
     if (!S_ISREG(st.st_mode)) return "not a regular file";
-    duration = ProbeDuration(tk, path);
-    return duration == 0 ? "cannot be read as audio" : "";
+    duration = DeclaredDuration(tk, path);
+    if (duration != 0) return "";
+    const std::string why = tk.MediaError();
+    return "cannot be read as audio" + (why.empty() ? "" : " (" + why + ")");
 }
 
 bool Exists(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0;
 }
+
+// The inputs' files by device and inode: no output may replace one, by any
+// of its names.
+class InputFiles {
+  public:
+    void Add(const std::string& path) {
+        struct stat st {};
+        if (stat(path.c_str(), &st) == 0) files_.insert({st.st_dev, st.st_ino});
+    }
+    // True when `output` names an input other than `input` itself.
+    bool OtherInput(const std::string& output, const std::string& input) const {
+        struct stat st {};
+        return stat(output.c_str(), &st) == 0 && files_.count({st.st_dev, st.st_ino}) != 0 &&
+               !tonekit::util::SameFile(output.c_str(), input.c_str());
+    }
+
+  private:
+    std::set<std::pair<dev_t, ino_t>> files_;
+};
 
 // "<folder><title> (N)<ext>", the first N from 2 that names nothing.
 std::string FreeName(const std::string& folder, const std::string& title, const char* extension,
@@ -76,7 +99,10 @@ std::vector<PlannedJob> BuildPlan(const Tonekit& tk, const std::vector<std::stri
     std::vector<PlannedJob> plan;
     std::set<std::string> seen, taken;
     const char* extension = kMediaExtensions[settings.format];
-    for (const auto& path : Gather(tk, inputs, settings.recursive)) {
+    const std::vector<std::string> paths = Gather(tk, inputs, settings.recursive);
+    InputFiles inputFiles;
+    for (const auto& path : paths) inputFiles.Add(path);
+    for (const auto& path : paths) {
         if (!seen.insert(path).second) continue;
         PlannedJob job;
         job.input = path;
@@ -88,13 +114,16 @@ std::vector<PlannedJob> BuildPlan(const Tonekit& tk, const std::vector<std::stri
         }
         const std::string title = TitleOf(path);
         job.output = settings.outputFolder + title + extension;
-        // Two inputs never share an output; an existing file is replaced
-        // only when asked.
-        const bool planned = taken.count(job.output) != 0;
+        // Two inputs never share an output, and no input is an output; an
+        // existing file is replaced only when asked.
+        const bool isInput = inputFiles.OtherInput(job.output, path);
+        const bool planned = taken.count(job.output) != 0 || isInput;
         if (planned || Exists(job.output)) {
             if (settings.onExists == OnExists::kSkip) {
                 job.action = Action::kSkip;
-                job.reason = planned ? "another input makes this output" : "the output exists";
+                job.reason = isInput   ? "the output would replace another input"
+                             : planned ? "another input makes this output"
+                                       : "the output exists";
             } else if (settings.onExists == OnExists::kOverwrite && !planned) {
                 job.action = Action::kOverwrite;
             } else {

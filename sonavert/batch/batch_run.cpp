@@ -12,10 +12,11 @@
 #include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 
 #include "conversion_steps.h"
 #include "converter.h"
-#include "util/regular_file.h"
+#include "scratch_file.h"
 
 namespace sonavert::batch {
 namespace {
@@ -53,13 +54,16 @@ struct Worker {
     int commandFd = -1;
     int reportFd = -1;
     size_t job = kIdle;
-    std::string pending;  // a report line not yet complete
-    int phase = kDecoding;
+    std::string pending;   // a report line not yet complete
+    bool started = false;  // the job has reported since it was handed over
+    std::string scratchFolder;
+    std::string temporary;  // the job's temporary output, once made
+    int phase = 0;
     int percent = 0;
 
     double Fraction() const {
-        return phase == kDecoding ? kDecodeShare * percent / 100.0
-                                  : kDecodeShare + (1 - kDecodeShare) * percent / 100.0;
+        return phase == 0 ? kDecodeShare * percent / 100.0
+                          : kDecodeShare + (1 - kDecodeShare) * percent / 100.0;
     }
 };
 
@@ -69,7 +73,7 @@ class Coordinator {
         : tk_(tk), plan_(plan), settings_(s), outcomes_(plan.size()) {
         for (size_t i = 0; i < plan.size(); ++i) {
             if (Converts(plan[i])) {
-                queue_.push_back(i);
+                pending_.push_back(i);
                 total_ += Weight(plan[i]);
             } else if (plan[i].action == Action::kUnusable) {
                 outcomes_[i] = {JobOutcome::Result::kFailed, plan[i].reason};
@@ -81,14 +85,15 @@ class Coordinator {
 
     std::vector<JobOutcome> Run() {
         started_ = NowSeconds();
-        const size_t count = std::min(queue_.size(), static_cast<size_t>(settings_.jobs));
+        jobCount_ = pending_.size();
+        const size_t count = std::min(pending_.size(), static_cast<size_t>(settings_.jobs));
         for (size_t i = 0; i < count; ++i) Spawn();
         for (;;) {
             if (StopRequested()) Interrupt();
             Assign();
-            if (std::none_of(workers_.begin(), workers_.end(),
-                             [](const Worker& w) { return w.job != kIdle; }))
-                break;
+            const bool busy = std::any_of(workers_.begin(), workers_.end(),
+                                          [](const Worker& w) { return w.job != kIdle; });
+            if (!busy && (pending_.empty() || StopRequested() || workers_.empty())) break;
             Wait();
             Show();
         }
@@ -97,22 +102,29 @@ class Coordinator {
         for (auto& w : workers_) Reap(w);
         workers_.clear();
         const char* unstarted = StopRequested() ? "interrupted" : "no worker could be started";
-        for (; next_ < queue_.size(); ++next_)
-            outcomes_[queue_[next_]] = {JobOutcome::Result::kFailed, unstarted};
+        for (const size_t job : pending_) outcomes_[job] = {JobOutcome::Result::kFailed, unstarted};
         ClearShown();
         return outcomes_;
     }
 
   private:
     void Spawn() {
+        WorkerSettings worker = settings_.worker;
+        worker.scratchFolder = MakePrivateFolder(settings_.scratchParent);
+        if (worker.scratchFolder.empty()) return;
         int commands[2], reports[2];
-        if (pipe2(commands, O_CLOEXEC) != 0) return;
+        if (pipe2(commands, O_CLOEXEC) != 0) {
+            RemovePrivateFolder(worker.scratchFolder);
+            return;
+        }
         if (pipe2(reports, O_CLOEXEC) != 0) {
             close(commands[0]);
             close(commands[1]);
+            RemovePrivateFolder(worker.scratchFolder);
             return;
         }
         std::fflush(nullptr);
+        const pid_t coordinator = getpid();
         const pid_t pid = fork();
         if (pid == 0) {
             for (const auto& w : workers_) {
@@ -121,17 +133,19 @@ class Coordinator {
             }
             close(commands[1]);
             close(reports[0]);
-            _exit(RunWorker(tk_, plan_, settings_.worker, commands[0], reports[1]));
+            _exit(RunWorker(tk_, plan_, worker, commands[0], reports[1], coordinator));
         }
         close(commands[0]);
         close(reports[1]);
         if (pid < 0) {
             close(commands[1]);
             close(reports[0]);
+            RemovePrivateFolder(worker.scratchFolder);
             return;
         }
         Worker w;
         w.pid = pid;
+        w.scratchFolder = worker.scratchFolder;
         w.commandFd = commands[1];
         w.reportFd = reports[0];
         workers_.push_back(std::move(w));
@@ -140,16 +154,22 @@ class Coordinator {
     // Gives each idle worker the next job.
     void Assign() {
         for (auto& w : workers_) {
-            if (w.job != kIdle || w.reportFd < 0 || StopRequested() || next_ >= queue_.size())
-                continue;
-            const size_t job = queue_[next_++];
+            if (w.job != kIdle || w.reportFd < 0 || StopRequested() || pending_.empty()) continue;
+            const size_t job = pending_.front();
+            pending_.pop_front();
             const std::string line = std::to_string(job) + "\n";
             if (write(w.commandFd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
-                outcomes_[job] = {JobOutcome::Result::kFailed, "the worker cannot be reached"};
+                // The worker is leaving (a signal ended it): the job waits
+                // for its replacement.
+                pending_.push_front(job);
+                close(w.reportFd);
+                w.reportFd = -1;
                 continue;
             }
             w.job = job;
-            w.phase = kDecoding;
+            w.started = false;
+            w.temporary.clear();
+            w.phase = 0;
             w.percent = 0;
             if (!settings_.terminal && !settings_.quiet)
                 Line("started  " + plan_[job].input + " -> " + NameOf(plan_[job].output));
@@ -160,8 +180,8 @@ class Coordinator {
         if (interrupted_) return;
         interrupted_ = true;
         // The workers may not have had the signal (it was sent to this
-        // process alone): they stop their jobs and refuse further ones.
-        for (const auto& w : workers_) kill(w.pid, SIGINT);
+        // process alone): they stop their jobs and leave.
+        for (const auto& w : workers_) kill(w.pid, SIGTERM);
     }
 
     // Reads what the workers reported; a worker that died is replaced while
@@ -183,7 +203,7 @@ class Coordinator {
             it = workers_.erase(it);
             ++died;
         }
-        for (; died > 0 && !StopRequested() && next_ < queue_.size(); --died) Spawn();
+        for (; died > 0 && !StopRequested() && !pending_.empty(); --died) Spawn();
     }
 
     void Read(Worker& w) {
@@ -201,6 +221,9 @@ class Coordinator {
             w.pending.erase(0, end + 1);
             if (line.rfind("p ", 0) == 0) {
                 std::sscanf(line.c_str(), "p %d %d", &w.phase, &w.percent);
+                w.started = true;
+            } else if (line.rfind("t ", 0) == 0) {
+                w.temporary = line.substr(2);
             } else if (line.rfind("r ", 0) == 0 && w.job != kIdle) {
                 const bool ok = line.size() >= 3 && line[2] == '1';
                 Finished(w, {ok ? JobOutcome::Result::kDone : JobOutcome::Result::kFailed,
@@ -222,15 +245,21 @@ class Coordinator {
         }
     }
 
-    // Waits for a worker that is leaving; a job it left unfinished failed.
+    // Waits for a worker that is leaving and removes what it may have left.
+    // A job it left unfinished failed; one it never began goes to another.
     void Reap(Worker& w) {
         int status = 0;
         while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
         }
         if (w.reportFd >= 0) close(w.reportFd);
+        RemovePrivateFolder(w.scratchFolder);
         if (w.job == kIdle) return;
-        // A worker that died cannot have cleaned up after itself.
-        tonekit::util::RemoveRegularFile(TemporaryFor(plan_[w.job].output).c_str());
+        if (!w.temporary.empty()) unlink(w.temporary.c_str());
+        if (!w.started && !StopRequested()) {
+            pending_.push_front(w.job);
+            w.job = kIdle;
+            return;
+        }
         Finished(w, {JobOutcome::Result::kFailed,
                      WIFSIGNALED(status)
                          ? std::string("the worker ended by ") + strsignal(WTERMSIG(status))
@@ -247,9 +276,14 @@ class Coordinator {
         const double elapsed = NowSeconds() - started_;
         std::string bar(30, '.');
         std::fill_n(bar.begin(), static_cast<size_t>(fraction * 30), '#');
-        const std::string left = fraction > 0.01 ? "~" + Clock(elapsed / fraction - elapsed) : "?";
-        return "[" + bar + "] " + std::to_string(done_) + "/" + std::to_string(queue_.size()) +
-               "  elapsed " + Clock(elapsed) + "  left " + left;
+        // Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) about a
+        // text put in front of a temporary string.
+        std::string line = "[";
+        line.append(bar).append("] ").append(std::to_string(done_)).append("/");
+        line.append(std::to_string(jobCount_)).append("  elapsed ").append(Clock(elapsed));
+        line.append("  left ").append(fraction > 0.01 ? "~" : "");
+        line.append(fraction > 0.01 ? Clock(elapsed / fraction - elapsed) : "?");
+        return line;
     }
 
     // Redraws the progress lines, at most ten times a second.
@@ -285,8 +319,8 @@ class Coordinator {
     const std::vector<PlannedJob>& plan_;
     const RunSettings& settings_;
     std::vector<JobOutcome> outcomes_;
-    std::vector<size_t> queue_;
-    size_t next_ = 0;
+    std::deque<size_t> pending_;
+    size_t jobCount_ = 0;
     std::vector<Worker> workers_;
     double total_ = 0, finished_ = 0, started_ = 0, lastShown_ = 0;
     size_t done_ = 0;

@@ -19,6 +19,7 @@ struct JobOutcome {
 
 struct RunSettings {
     WorkerSettings worker;
+    std::string scratchParent;  // where each worker's private scratch folder is made
     int jobs = 1;
     bool quiet = false;
     bool terminal = false;  // progress redrawn in place (stderr is a terminal)

@@ -47,15 +47,16 @@ AudioReader g_readers[kReaderSlots] = {AudioReader(WavSlot(0)), AudioReader(WavS
 
 }  // namespace
 
-int32_t AudioReader::Open(const char* path, uint64_t startTime, uint64_t* duration) {
+int32_t AudioReader::Open(const char* path, uint64_t startTime, uint64_t* duration,
+                          bool decoderOnly) {
     Close();  // an input left open is closed, not leaked
     phase_ = 0.0;
     std::fill(std::begin(leftState_), std::end(leftState_), 0.0);
     std::fill(std::begin(rightState_), std::end(rightState_), 0.0);
     if (duration) *duration = 0;
     if (!path) return 0;
-    return IsWavName(path) ? OpenWav(path, startTime, duration)
-                           : OpenDecoder(path, startTime, duration);
+    return IsWavName(path) && !decoderOnly ? OpenWav(path, startTime, duration)
+                                           : OpenDecoder(path, startTime, duration);
 }
 
 void AudioReader::Close() {
@@ -178,6 +179,20 @@ extern "C" int32_t OpenWMA(int32_t slot, const char* fileName, uint64_t startTim
         return 0;
     }
     return reader->Open(fileName, startTime, duration);
+}
+
+extern "C" int32_t OpenMedia(int32_t slot, const char* fileName, uint64_t startTime,
+                             uint64_t* duration) {
+    auto* reader = ReaderSlot(slot);
+    if (!reader) {
+        if (duration) *duration = 0;
+        return 0;
+    }
+    return reader->Open(fileName, startTime, duration, true);
+}
+
+extern "C" const char* MediaError() {
+    return tonekit::media::LastDecoderError();
 }
 
 extern "C" const WaveFormatEx* GetFormatWMA(int32_t slot) {

@@ -24,7 +24,9 @@ class AudioReader {
     AudioReader& operator=(const AudioReader&) = delete;
 
     // 1 when the file opened (reading positioned at `startTime`), else 0.
-    int32_t Open(const char* path, uint64_t startTime, uint64_t* duration);
+    // A name ending in "wav" goes to the WAV reader unless `decoderOnly`.
+    int32_t Open(const char* path, uint64_t startTime, uint64_t* duration,
+                 bool decoderOnly = false);
     const WaveFormatEx& Format() const { return format_; }
     // The next block (calloc'ed) and the percentage played, or -1 at the end.
     int32_t Read(AudioBlock& out, uint64_t* time, double speed);

@@ -125,6 +125,13 @@ TK_EXPORT const char* ResampleWAV(const char* sourcePath, const char* destPath, 
 /* Times and durations are in 100-ns units. Returns 1, or 0 on failure. */
 TK_EXPORT int32_t OpenWMA(int32_t slot, const char* fileName, uint64_t startTime,
                           uint64_t* duration);
+/* As OpenWMA, but every file goes to the media decoder, a WAV file too (one
+ * the WAV reader refuses: 24-bit, floating point, many channels, ...). */
+TK_EXPORT int32_t OpenMedia(int32_t slot, const char* fileName, uint64_t startTime,
+                            uint64_t* duration);
+/* Why the media decoder last failed to open a file on this thread, in
+ * FFmpeg's words where FFmpeg failed; "" when the last open succeeded. */
+TK_EXPORT const char* MediaError(void);
 TK_EXPORT const WaveFormatEx* GetFormatWMA(int32_t slot);
 /* The next block of 44,100 Hz 16-bit stereo PCM (calloc'ed; the caller frees
  * *data). Returns the percentage played, or -1 at the end. */
@@ -145,6 +152,8 @@ TK_EXPORT int32_t WAV2MP3(const char* source, const char* destination, int32_t b
 TK_EXPORT int32_t WAV2WMA(const char* source, const char* destination, int32_t bitrate,
                           ProgressCallback progress);
 TK_EXPORT int32_t WMA2WAV(const char* source, const char* destination, ProgressCallback progress);
+/* As WMA2WAV, but every file goes to the media decoder, a WAV file too. */
+TK_EXPORT int32_t MEDIA2WAV(const char* source, const char* destination, ProgressCallback progress);
 
 /* ---- Playback device --------------------------------------------------------- */
 

@@ -35,7 +35,7 @@ namespace tonekit::media {
     X(avformat_alloc_output_context2) X(avformat_free_context) X(avformat_new_stream)              \
     X(avformat_write_header) X(av_interleaved_write_frame) X(av_write_trailer) X(avio_open2)       \
     X(avio_closep) X(swr_alloc_set_opts2) X(swr_init) X(swr_free) X(swr_convert)                   \
-    X(swr_get_out_samples)
+    X(swr_get_out_samples) X(av_strerror)
 // clang-format on
 
 struct FfmpegApi {

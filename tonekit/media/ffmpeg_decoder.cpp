@@ -6,6 +6,21 @@
 namespace tonekit::media {
 namespace {
 
+thread_local std::string t_lastError;
+
+// Keeps FFmpeg's text for `code`; false, for the caller to return.
+bool Fail(const FfmpegApi& ff, int code) {
+    char text[128] = "";
+    if (ff.av_strerror(code, text, sizeof text) < 0 || !text[0]) return false;
+    t_lastError = text;
+    return false;
+}
+
+bool Fail(const char* reason) {
+    t_lastError = reason;
+    return false;
+}
+
 class FfmpegDecoder final : public MediaDecoder {
   public:
     explicit FfmpegDecoder(const FfmpegApi& ff) : ff_(ff) {}
@@ -62,11 +77,12 @@ bool FfmpegDecoder::Open(const char* path) {
     const int opened =
         url.empty() ? -1 : ff_.avformat_open_input(&format_ctx_, url.c_str(), nullptr, &options);
     ff_.av_dict_free(&options);
-    if (opened < 0) return false;
-    if (ff_.avformat_find_stream_info(format_ctx_, nullptr) < 0) return false;
+    if (opened < 0) return Fail(ff_, opened);
+    if (const int found = ff_.avformat_find_stream_info(format_ctx_, nullptr); found < 0)
+        return Fail(ff_, found);
     const AVCodec* decoder = nullptr;
     stream_ = ff_.av_find_best_stream(format_ctx_, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-    if (stream_ < 0 || !decoder) return false;
+    if (stream_ < 0 || !decoder) return Fail(stream_ < 0 ? "no audio stream" : "no decoder");
     const AVStream* stream = format_ctx_->streams[stream_];
     codec_ = ff_.avcodec_alloc_context3(decoder);
     if (!codec_ || ff_.avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
@@ -78,7 +94,7 @@ bool FfmpegDecoder::Open(const char* path) {
     // A file opens only when its audio decodes. The first frame's timestamp is
     // where the stream's own time starts, whatever the container counts from.
     pending_ = DecodeFrame();
-    if (!pending_) return false;
+    if (!pending_) return Fail("no audio could be decoded");
     firstTicks_ = TimestampTicks(*frame_);
 
     const uint16_t channels = codec_->ch_layout.nb_channels == 1 ? 1 : 2;
@@ -248,12 +264,19 @@ bool FfmpegDecoder::NextBlock(std::vector<uint8_t>& pcm, uint64_t& time) {
 }  // namespace
 
 std::unique_ptr<MediaDecoder> OpenMediaDecoder(const char* path) {
+    t_lastError = "";
     if (!util::IsRegularFile(path)) return nullptr;  // never a FIFO, device or folder
     const FfmpegApi* ff = Ffmpeg();
     if (!ff) return nullptr;
     auto decoder = std::make_unique<FfmpegDecoder>(*ff);
+    t_lastError = "the file cannot be opened";
     if (!decoder->Open(path)) return nullptr;
+    t_lastError = "";
     return decoder;
+}
+
+const char* LastDecoderError() {
+    return t_lastError.c_str();
 }
 
 }  // namespace tonekit::media

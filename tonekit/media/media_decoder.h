@@ -27,8 +27,11 @@ class MediaDecoder {
     virtual bool NextBlock(std::vector<uint8_t>& pcm, uint64_t& time) = 0;
 };
 
-// Null when the file cannot be opened or holds no decodable audio.
+// Null when the file cannot be opened or holds no decodable audio; then
+// LastDecoderError() says why, in FFmpeg's words where FFmpeg failed.
 std::unique_ptr<MediaDecoder> OpenMediaDecoder(const char* path);
+// Why the last OpenMediaDecoder on this thread failed; "" after a success.
+const char* LastDecoderError();
 
 // True when FFmpeg's libraries are there to decode and encode (the first call
 // without them shows a message naming what is missing).

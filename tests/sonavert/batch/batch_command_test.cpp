@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -101,10 +102,57 @@ class BatchCommand : public ::testing::Test {
         fs::copy_file(inputs_->path() + "/" + name, dir_ / ("in/" + (as.empty() ? name : as)));
     }
 
+    // Runs in a home of its own, which has no .cache folder at first.
     int Convert(const std::string& arguments, std::string* output = nullptr) {
-        return RunCommand("cd " + Quote(dir_.path()) + " && " + Quote(program_ + "sonavert") +
+        return RunCommand("cd " + Quote(dir_.path()) + " && env -u XDG_CACHE_HOME HOME=" +
+                              Quote(dir_ / "home") + " " + Quote(program_ + "sonavert") +
                               " --convert --output out " + arguments + " 2>&1",
                           output);
+    }
+
+    // Starts a conversion of `arguments` that reports into `log`.
+    pid_t Start(std::vector<std::string> arguments, const std::string& log) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            chdir(dir_.path().c_str());
+            setenv("HOME", (dir_ / "home").c_str(), 1);
+            unsetenv("XDG_CACHE_HOME");
+            freopen(log.c_str(), "w", stdout);
+            freopen("/dev/null", "w", stderr);
+            arguments.insert(arguments.begin(), {"sonavert", "--convert", "--output", "out"});
+            std::vector<char*> argv;
+            for (auto& argument : arguments) argv.push_back(argument.data());
+            argv.push_back(nullptr);
+            execv((program_ + "sonavert").c_str(), argv.data());
+            _exit(127);
+        }
+        return pid;
+    }
+
+    // The temporary outputs in the output folder.
+    std::vector<std::string> PartFiles() {
+        std::vector<std::string> parts;
+        for (const auto& name : Listing(dir_ / "out"))
+            if (name.rfind(".sonavert-", 0) == 0) parts.push_back(name);
+        return parts;
+    }
+
+    // Waits (up to a minute) until `ready` holds.
+    static bool WaitFor(const std::function<bool()>& ready) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!ready() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return ready();
+    }
+
+    // What the runs left in the scratch folders: nothing, once they ended.
+    std::vector<std::string> ScratchLeft() {
+        std::vector<std::string> left;
+        const std::string cache = dir_ / "home/.cache/sonavert";
+        if (fs::exists(cache))
+            for (const auto& entry : fs::recursive_directory_iterator(cache))
+                left.push_back(entry.path().string());
+        return left;
     }
 
     std::vector<std::string> Listing(const std::string& folder) {
@@ -181,56 +229,188 @@ TEST_F(BatchCommand, CollidingOutputsFollowOnExistsAndADryRunWritesNothing) {
     EXPECT_EQ(out, "in/a.mp3 -> out/a.mp3  (overwrite)\nin/a.wav -> out/a (3).mp3  (rename)\n");
     ASSERT_EQ(Convert("--to mp3 --quiet --on-exists overwrite in/a.mp3"), 0);
     EXPECT_EQ(Tags(dir_ / "out/a.mp3")["title"], "Song Title");
+
+    // Inputs side by side, written into their own folder: no input is
+    // replaced by another's output, whatever its name.
+    fs::create_symlink("in", dir_ / "alias");
+    ASSERT_EQ(
+        Convert("--to mp3 --output alias --on-exists overwrite --dry-run in/a.wav in/a.mp3", &out),
+        0);
+    EXPECT_EQ(out, "in/a.wav -> alias/a (2).mp3  (rename)\nin/a.mp3 -> alias/a.mp3  (overwrite)\n");
 }
 
-TEST_F(BatchCommand, ATruncatedInputFailsVerificationAndNothingIsLeft) {
+TEST_F(BatchCommand, AnInputCutShortFailsAndNothingIsLeft) {
     CopyInput("wave.wav", "whole.wav");
-    // The header still claims three seconds; the file holds one.
+    // The headers still claim three and two seconds; the files hold less.
     const Bytes wave = ReadFile(dir_ / "in/whole.wav");
     WriteFile(dir_ / "in/cut.wav", Bytes(wave.begin(), wave.begin() + 44 + 176400));
+    const Bytes wma = ReadFile(inputs_->path() + "/tune.wma");
+    WriteFile(dir_ / "in/cut.wma", Bytes(wma.begin(), wma.begin() + 4000));
     std::string log;
-    EXPECT_EQ(Convert("--to mp3 --jobs 2 in", &log), 1) << log;
-    EXPECT_NE(log.find("failed: the output lasts"), std::string::npos) << log;
+    EXPECT_EQ(Convert("--to mp3 --jobs 2 --no-verify in", &log), 1) << log;
+    EXPECT_NE(log.find("failed: the input is cut short: it declares 2.99 s and holds 1.00 s"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("cut.wma"), std::string::npos) << log;
     EXPECT_EQ(Listing(dir_ / "out"), (std::vector<std::string>{"whole.mp3"}));
-    // Without the check the short output is kept.
-    EXPECT_EQ(Convert("--to mp3 --no-verify --quiet in/cut.wav", &log), 0) << log;
 }
 
-TEST_F(BatchCommand, AnInterruptLeavesNoScratchTemporaryOrHalfOutput) {
-    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=440:duration=60 -ac 2 " +
-                         Quote(dir_ / "in/long.wav")),
+TEST_F(BatchCommand, SignalsEndOnlyTheirOwnJobsAndLeaveNothingBehind) {
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=440:duration=40 -ac 2 " +
+                         Quote(dir_ / "in/long1.wav")),
               0);
-    for (int i = 1; i <= 3; ++i)
-        fs::copy_file(dir_ / "in/long.wav", dir_ / ("in/long" + std::to_string(i) + ".wav"));
-    const pid_t pid = fork();
-    if (pid == 0) {
-        chdir(dir_.path().c_str());
-        freopen("/dev/null", "w", stdout);
-        freopen("/dev/null", "w", stderr);
-        execl((program_ + "sonavert").c_str(), "sonavert", "--convert", "--to", "mp3", "--output",
-              "out", "--jobs", "2", "in", nullptr);
-        _exit(127);
-    }
-    // Wait until an encode is under way, then interrupt.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    auto encoding = [&] {
-        for (const auto& name : Listing(dir_ / "out"))
-            if (name.find(".sonavert-part") != std::string::npos) return true;
-        return false;
+    for (int i = 2; i <= 5; ++i)
+        fs::copy_file(dir_ / "in/long1.wav", dir_ / ("in/long" + std::to_string(i) + ".wav"));
+    auto workers = [](pid_t coordinator) {
+        std::string out;
+        RunCommand("pgrep -P " + std::to_string(coordinator), &out);
+        std::vector<pid_t> pids;
+        std::istringstream lines(out);
+        for (pid_t pid; lines >> pid;) pids.push_back(pid);
+        return pids;
     };
-    while (!encoding() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(encoding());
-    kill(pid, SIGINT);
+    // One worker is asked to stop, the other dies: each fails its own job
+    // and is replaced; the coordinator removes what the dead one left.
+    const std::string log = dir_ / "log";
+    pid_t pid = Start({"--to", "mp3", "--jobs", "2", "in"}, log);
+    ASSERT_TRUE(WaitFor([&] { return PartFiles().size() == 2 && workers(pid).size() == 2; }));
+    const auto pids = workers(pid);
+    kill(pids[0], SIGTERM);
+    kill(pids[1], SIGKILL);
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_EQ(WEXITSTATUS(status), 130);
-    for (const auto& name : Listing(dir_ / "out")) {
-        EXPECT_EQ(name.find(".sonavert-part"), std::string::npos) << name;
-        EXPECT_NEAR(std::stod(Probe(dir_ / ("out/" + name), "format=duration")), 60.0, 0.2) << name;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const auto summary = ReadFile(log);
+    const std::string text(summary.begin(), summary.end());
+    EXPECT_NE(text.find("failed: interrupted"), std::string::npos) << text;
+    EXPECT_NE(text.find("failed: the worker ended by Killed"), std::string::npos) << text;
+    EXPECT_EQ(Listing(dir_ / "out").size(), 3u) << text;
+    for (const auto& name : Listing(dir_ / "out"))
+        EXPECT_NEAR(std::stod(Probe(dir_ / ("out/" + name), "format=duration")), 40.0, 0.2) << name;
+    EXPECT_EQ(ScratchLeft(), std::vector<std::string>{});
+
+    // Ctrl+C, then a coordinator killed outright: its workers notice, stop
+    // and clean up after themselves.
+    fs::remove_all(dir_ / "out");
+    fs::create_directories(dir_ / "out");
+    for (const int signal : {SIGINT, SIGKILL}) {
+        pid = Start({"--to", "mp3", "--jobs", "2", "in"}, log);
+        ASSERT_TRUE(WaitFor([&] { return PartFiles().size() == 2; }));
+        const auto left = workers(pid);
+        kill(pid, signal);
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        if (signal == SIGINT) {
+            EXPECT_EQ(WEXITSTATUS(status), 130);
+        }
+        EXPECT_TRUE(WaitFor([&] {
+            return std::none_of(left.begin(), left.end(), [](pid_t p) {
+                std::string state;  // a process ended but not yet reaped shows Z
+                RunCommand("ps -o stat= -p " + std::to_string(p), &state);
+                return !state.empty() && state[0] != 'Z';
+            });
+        }));
+        EXPECT_EQ(PartFiles(), std::vector<std::string>{}) << signal;
+        EXPECT_EQ(ScratchLeft(), std::vector<std::string>{}) << signal;
     }
-    for (const auto& name : Listing(program_))
-        EXPECT_EQ(name.rfind("temp", 0), std::string::npos) << "scratch left: " << name;
+    EXPECT_EQ(Listing(program_),
+              (std::vector<std::string>{"libtonekit.so", "settings.dat", "sonavert"}));
+}
+
+TEST_F(BatchCommand, WorkersNeverShareAScratchFileOnAFreshInstall) {
+    // An installed tree: the scratch files go under a home without .cache.
+    program_ = dir_ / "usr/bin/";
+    fs::create_directories(program_);
+    fs::create_directories(dir_ / "usr/share/doc/sonavert");
+    for (const char* file : {"sonavert", "libtonekit.so"})
+        fs::copy_file(std::string(BIN_DIR "/") + file, program_ + file);
+    // Many short distinct inputs beside header-only ones, and a user's own
+    // temp.wav where the outputs go.
+    constexpr int kGood = 40;
+    for (int i = 0; i < kGood; ++i) {
+        const std::string n = std::to_string(i);
+        WriteFile(dir_ / ("in/g" + n + ".wav"),
+                  SimpleWav(44100, 16, 2, StereoRamp(2000 + 37 * i, i + 1, 500 + i)));
+        WriteFile(dir_ / ("in/h" + n + ".wav"), SimpleWav(44100, 16, 2, {}));
+    }
+    const Bytes user{'m', 'i', 'n', 'e'};
+    WriteFile(dir_ / "out/temp.wav", user);
+    for (int run = 0; run < 3; ++run) {
+        std::string log;
+        EXPECT_EQ(Convert("--to wav --jobs 2 --quiet in", &log), 1);
+        for (int i = 0; i < kGood; ++i) {
+            const std::string name = "g" + std::to_string(i) + ".wav";
+            // Each output holds its own input's samples, give or take the
+            // converter's rounding.
+            const Bytes in = ReadFile(dir_ / ("in/" + name));
+            const Bytes out = ReadFile(dir_ / ("out/" + name));
+            const auto a = ToSamples16(Bytes(in.begin() + 44, in.end()));
+            const auto b =
+                ToSamples16(Bytes(out.begin() + std::min<size_t>(44, out.size()), out.end()));
+            EXPECT_TRUE(a.size() == b.size() &&
+                        std::equal(a.begin(), a.end(), b.begin(),
+                                   [](int16_t x, int16_t y) { return std::abs(x - y) <= 2; }))
+                << name << " in run " << run << "\n"
+                << log;
+            fs::remove(dir_ / ("out/" + name));
+        }
+        EXPECT_EQ(Listing(dir_ / "out"), std::vector<std::string>{"temp.wav"});
+    }
+    EXPECT_EQ(ReadFile(dir_ / "out/temp.wav"), user);
+    EXPECT_EQ(ScratchLeft(), std::vector<std::string>{});
+    EXPECT_EQ(Listing(program_), (std::vector<std::string>{"libtonekit.so", "sonavert"}));
+}
+
+TEST_F(BatchCommand, AnAlbumFolderGivesItsAudioInEveryShape) {
+    const std::string in = dir_ / "in/";
+    for (const char* name : {"cover.jpg", "notes.txt", "album.cue", "album.m3u"})
+        WriteFile(in + name, {'x'});
+    // WAVs the WAV reader refuses, one at another rate, a FLAC, and a WAV
+    // long enough for its true length to matter.
+    const std::pair<const char*, const char*> made[] = {
+        {"-t 2 -c:a pcm_s24le", "deep.wav"}, {"-t 2 -c:a pcm_f32le", "float.wav"},
+        {"-t 2 -ac 6", "six.wav"},           {"-t 2 -ar 48000", "wide.wav"},
+        {"-t 2 -ac 2", "tone.flac"},         {"-ac 2", "long.wav"}};
+    for (const auto& [options, name] : made)
+        ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=440:duration=45 " +
+                             std::string(options) + " " + Quote(in + name)),
+                  0);
+    // An output name of 240 bytes, as long as names go but for 15 bytes.
+    const std::string longTitle(236, 'n');
+    fs::copy_file(in + "deep.wav", in + longTitle + ".wav");
+    std::string log;
+    ASSERT_EQ(Convert("--to mp3 --jobs 2 in", &log), 0) << log;
+    EXPECT_TRUE(fs::exists(dir_ / ("out/" + longTitle + ".mp3")));
+    for (const auto& [options, name] : made) {
+        const std::string title = std::string(name).substr(0, std::string(name).find('.'));
+        EXPECT_NEAR(std::stod(Probe(dir_ / ("out/" + title + ".mp3"), "format=duration")),
+                    std::stod(Probe(in + name, "format=duration")), 0.1)
+            << name;
+    }
+    EXPECT_EQ(Listing(dir_ / "out").size(), std::size(made) + 1);
+    // A file named on the command line is taken as given.
+    EXPECT_EQ(Convert("--to mp3 in/notes.txt", &log), 1);
+    EXPECT_NE(
+        log.find("failed: cannot be read as audio (Invalid data found when processing input)"),
+        std::string::npos)
+        << log;
+}
+
+TEST_F(BatchCommand, AFullDiskAndAReadOnlyFolderAreNamed) {
+    const std::string small = dir_ / "small";
+    fs::create_directories(small);
+    if (RunCommand("mount -t tmpfs -o size=256k tmpfs " + Quote(small) + " 2>/dev/null") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    CopyInput("wave.wav");  // 529 kB as WAV
+    std::string log;
+    EXPECT_EQ(Convert("--to wav --output small in/wave.wav", &log), 1);
+    EXPECT_NE(log.find("failed: no space left on device"), std::string::npos) << log;
+    EXPECT_EQ(Listing(small), std::vector<std::string>{});
+    RunCommand("mount -o remount,ro " + Quote(small));
+    EXPECT_EQ(Convert("--to wav --output small in/wave.wav", &log), 2);
+    EXPECT_EQ(log,
+              "sonavert: the output folder small/ cannot be written (Read-only file system)\n"
+              "Try 'sonavert --help'.\n");
+    RunCommand("umount " + Quote(small));
 }
 
 TEST_F(BatchCommand, CdTracksAreRippedAndTitledOrFail) {
