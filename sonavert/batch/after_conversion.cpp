@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "conversion_steps.h"
+#include "converter.h"
 #include "trash.h"
 #include "util/regular_file.h"
 
@@ -45,7 +47,7 @@ void AfterConversion::operator()(size_t index, JobOutcome& outcome,
         }
         steps.push_back("dated    " + job.output);
     }
-    if (!deleteSource_) return;
+    if (!deleteSource_ || MediaTypeOf(job.input) == kCdTrack) return;  // a disc stays a disc
     if (job.cueTrack == 0) return Trash(job.input, job.output, outcome, steps);
     if (--tracksLeft_[job.cueSheet] != 0) return;
     Trash(job.input, job.output, outcome, steps);

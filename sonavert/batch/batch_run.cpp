@@ -91,8 +91,9 @@ class Coordinator {
         for (;;) {
             if (StopRequested()) Interrupt();
             Assign();
+            // Done when no job runs and no worker that left is still to be replaced.
             if (std::none_of(workers_.begin(), workers_.end(),
-                             [](const Worker& w) { return w.job != kIdle; }))
+                             [](const Worker& w) { return w.job != kIdle || w.reportFd < 0; }))
                 break;
             Wait();
             Show();
@@ -159,7 +160,11 @@ class Coordinator {
             pending_.pop_front();
             const std::string line = std::to_string(job) + "\n";
             if (write(w.commandFd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
-                outcomes_[job] = {JobOutcome::Result::kFailed, "the worker cannot be reached"};
+                // The worker has left (a signal ended it after its last job):
+                // the job goes to its replacement.
+                pending_.push_front(job);
+                close(w.reportFd);
+                w.reportFd = -1;
                 continue;
             }
             w.job = job;
