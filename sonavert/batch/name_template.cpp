@@ -139,7 +139,7 @@ std::string NameTemplate::Expand(const NameFields& fields, const std::string& st
         if (missing && fileName) text = stem;
         text = SafeNamePart(text);
         if (fileName && text.empty()) text = SafeNamePart(stem);
-        if (fileName && text.empty()) text = "_";
+        if (fileName && text.empty()) text.assign(1, '_');
         if (!fileName && (missing || text.empty())) continue;
         path += fileName ? text : text + "/";
     }

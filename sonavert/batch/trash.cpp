@@ -55,7 +55,8 @@ std::string Candidate(const std::string& name, int attempt) {
     const size_t dot = name.rfind('.');
     std::string stem = dot == 0 || dot == std::string::npos ? name : name.substr(0, dot);
     const std::string extension = stem.size() == name.size() ? "" : name.substr(dot);
-    const std::string number = attempt == 1 ? "" : "." + std::to_string(attempt);
+    std::string number;
+    if (attempt > 1) number.append(1, '.').append(std::to_string(attempt));
     const size_t room = kMaxNameBytes - (sizeof kInfoSuffix - 1) - number.size() - extension.size();
     if (stem.size() > room) {
         size_t cut = room;
