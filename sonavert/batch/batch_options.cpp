@@ -263,8 +263,8 @@ EXIT STATUS
 
 EXAMPLES
     sonavert --convert -t mp3 -b 192 -o ~/Music/mp3 -r ~/Music/wav
-    sonavert --convert -t flac -r --name '{albumartist}/{album}/{track:02} {title}' \
-             -o ~/Music/flac ~/Rips
+    sonavert --convert -t flac -r -o ~/Music/flac \
+             --name '{albumartist}/{album}/{track:02} {title}' ~/Rips
     sonavert --convert -t opus --shard 3/8 -r -o /shared/opus /shared/library
 )";
 }
