@@ -223,7 +223,7 @@ class Coordinator {
             if (line.rfind("p ", 0) == 0) {
                 const int phase = w.phase;
                 std::sscanf(line.c_str(), "p %d %d", &w.phase, &w.percent);
-                if (settings_.verbose && (!w.started || phase != w.phase))
+                if (settings_.verbose && w.job != kIdle && (!w.started || phase != w.phase))
                     Note((w.phase == 0 ? "decoding " : "encoding ") + Label(plan_[w.job]) +
                          (w.phase == 0 ? "" : " -> " + plan_[w.job].output));
                 w.started = true;
