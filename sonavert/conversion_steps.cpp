@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "audio/wav_format.h"
+#include "batch/wav_segment.h"
 #include "converter.h"
 #include "media_tags.h"
 #include "scratch_file.h"
@@ -158,8 +159,13 @@ class Conversion {
         const int decodeError = errno;
         const std::string decoderError = decoder ? tk_.MediaError() : "";
         if (Stopped()) return {Status::kStoppedBeforeEncode, "interrupted"};
+        if (!decoded || WavSeconds(scratch_) <= 0)
+            return Failed(DecodeFailure(decodeError, decoderError));
+        std::string cutProblem;
+        if (job_.segmentStart &&
+            !batch::CutWavToSegment(scratch_, *job_.segmentStart, job_.segmentEnd, cutProblem))
+            return Failed(cutProblem);
         const double seconds = WavSeconds(scratch_);
-        if (!decoded || seconds <= 0) return Failed(DecodeFailure(decodeError, decoderError));
         const double declared = job_.declaredDuration / kTicksPerSecond;
         if (job_.type != kCdTrack && declared > seconds * (1 + kTruncatedShare) + kTruncatedSeconds)
             return Failed("the input is cut short: it declares " + Fixed2(declared) +
@@ -179,7 +185,8 @@ class Conversion {
         if (Stopped()) return Stop();
         if (!encoded)
             return Failed(SpaceOr(FolderOf(job_.output), encodeError, "the encoder failed"));
-        if (!WriteMediaTags(temporary_, job_.format, ReadMediaTags(job_.input)))
+        if (!WriteMediaTags(temporary_, job_.format,
+                            job_.tags ? *job_.tags : ReadMediaTags(job_.input)))
             return Failed(SpaceOr(FolderOf(job_.output), errno, "the tags cannot be written"));
         if (job_.verify) {
             const std::string problem = LengthProblem(OutputSeconds(), seconds, job_.format);

@@ -7,7 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "media_tags.h"
 
 #include "tonekit_binding.h"
 
@@ -39,6 +42,10 @@ struct ConversionJob {
     bool replaceOutput = false;      // an existing file of the output's name is replaced
     bool keepStoppedOutput = false;  // an encode stopped early still leaves its shorter output
     bool verify = false;             // the output's length is read back and compared
+    // Only a part of the input (a CUE sheet's track), in CD frames of 1/75 s;
+    // no end: to the end of the input.
+    std::optional<uint32_t> segmentStart, segmentEnd;
+    std::optional<MediaTags> tags;  // written instead of the input's own
 };
 
 struct ConversionResult {

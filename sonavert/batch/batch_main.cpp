@@ -9,10 +9,13 @@
 #include <cstring>
 #include <thread>
 
+#include "after_conversion.h"
 #include "batch_options.h"
 #include "batch_plan.h"
 #include "batch_run.h"
 #include "batch_worker.h"
+#include "converter.h"
+#include "output_tree.h"
 #include "program_paths.h"
 #include "settings.h"
 #include "util/dynamic_library.h"
@@ -35,21 +38,46 @@ struct Choices {
     std::string cacheFolder;
 };
 
+// The formats the conversion steps make today; the others are refused
+// rather than made wrongly.
+int FormatIndex(const std::string& format) {
+    const char* formats[] = {"mp3", "wma", "wav"};
+    for (int i = 0; i < 3; ++i)
+        if (format == formats[i]) return i;
+    return -1;
+}
+
+std::string Unavailable(const BatchOptions& o, int format) {
+    if (format < 0) return "--to " + o.format + " is not available in this build";
+    if (o.quality >= 0 || o.rate || o.channels || !o.replaygain.empty())
+        return "--quality, --rate, --channels and --replaygain are not available in this build";
+    return "";
+}
+
 // The saved settings, overridden by the options for this run only.
 bool Choose(const BatchOptions& o, Choices& c, std::string& error) {
     const ProgramPaths paths = FindProgramPaths(tonekit::util::ProgramFolder(),
                                                 [](const char* name) { return std::getenv(name); });
     const Settings saved = LoadSettings(paths.settingsFile, paths.defaults);
-    c.plan.format = o.format.value_or(std::clamp(saved.formatIndex, 0, 2));
+    const char* saveable[] = {"mp3", "wma", "wav"};
+    const std::string format =
+        o.format.empty() ? saveable[std::clamp(saved.formatIndex, 0, 2)] : o.format;
+    c.plan.format = FormatIndex(format);
+    if (error = Unavailable(o, c.plan.format); !error.empty()) return false;
+    c.plan.extension = "." + format;
     c.plan.outputFolder = o.outputFolder.value_or(saved.outputFolder);
     c.plan.recursive = o.recursive;
+    c.plan.flat = o.flat;
+    c.plan.nameTemplate = o.nameTemplate;
     c.plan.onExists = o.onExists;
+    c.plan.shard = o.shard;
     c.bitrate = o.bitrate.value_or(saved.bitrate);
     c.cacheFolder = paths.cacheFolder;
     const char* folder = c.plan.outputFolder.c_str();
+    // A missing output folder is made, as `mkdir -p` would; a dry run makes nothing.
     if (!tonekit::util::IsFolder(folder)) {
-        error = "the output folder " + c.plan.outputFolder + " does not exist";
-        return false;
+        if (o.dryRun) return true;
+        if (!MakeFolders(folder, error)) return false;
     }
     if (access(folder, W_OK | X_OK) != 0) {
         error = "the output folder " + c.plan.outputFolder + " cannot be written (" +
@@ -57,6 +85,22 @@ bool Choose(const BatchOptions& o, Choices& c, std::string& error) {
         return false;
     }
     return true;
+}
+
+bool Converts(const PlannedJob& job) {
+    return job.action == Action::kConvert || job.action == Action::kOverwrite ||
+           job.action == Action::kRename;
+}
+
+// Makes the folders the outputs go to; a job whose folder cannot be made fails.
+void MakeOutputFolders(std::vector<PlannedJob>& plan) {
+    for (auto& job : plan) {
+        std::string error;
+        if (Converts(job) && !MakeFolders(FolderOf(job.output), error)) {
+            job.action = Action::kUnusable;
+            job.reason = error;
+        }
+    }
 }
 
 int Convert(const BatchOptions& o, const std::string& libraryPath) {
@@ -68,11 +112,13 @@ int Convert(const BatchOptions& o, const std::string& libraryPath) {
         std::fprintf(stderr, "sonavert: %s\n", error.c_str());
         return 1;
     }
-    const auto plan = BuildPlan(library.api(), o.inputs, choices.plan);
+    auto plan = BuildPlan(library.api(), o.inputs, choices.plan);
     if (o.dryRun) {
         PrintPlan(plan, stdout);
         return 0;
     }
+    MakeOutputFolders(plan);
+    if (o.verbose) PrintPlan(plan, stderr);
     CatchStopSignals();
     RunSettings run;
     run.worker = {choices.plan.format, choices.bitrate, o.verify, ""};
@@ -80,6 +126,8 @@ int Convert(const BatchOptions& o, const std::string& libraryPath) {
     run.jobs = o.jobs > 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
     run.quiet = o.quiet;
     run.terminal = isatty(STDERR_FILENO) != 0;
+    run.verbose = o.verbose;
+    run.finished = AfterConversion(plan, o.keepTime, o.deleteSource);
     const auto outcomes = RunPlan(library.api(), plan, run);
     PrintSummary(plan, outcomes, stdout);
     if (StopRequested()) return kInterrupted;

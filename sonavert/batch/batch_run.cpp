@@ -172,7 +172,7 @@ class Coordinator {
             w.phase = 0;
             w.percent = 0;
             if (!settings_.terminal && !settings_.quiet)
-                Line("started  " + plan_[job].input + " -> " + NameOf(plan_[job].output));
+                Line("started  " + Label(plan_[job]) + " -> " + NameOf(plan_[job].output));
         }
     }
 
@@ -220,7 +220,11 @@ class Coordinator {
             const std::string line = w.pending.substr(0, end);
             w.pending.erase(0, end + 1);
             if (line.rfind("p ", 0) == 0) {
+                const int phase = w.phase;
                 std::sscanf(line.c_str(), "p %d %d", &w.phase, &w.percent);
+                if (settings_.verbose && w.job != kIdle && (!w.started || phase != w.phase))
+                    Note((w.phase == 0 ? "decoding " : "encoding ") + Label(plan_[w.job]) +
+                         (w.phase == 0 ? "" : " -> " + plan_[w.job].output));
                 w.started = true;
             } else if (line.rfind("t ", 0) == 0) {
                 w.temporary = line.substr(2);
@@ -234,13 +238,17 @@ class Coordinator {
 
     void Finished(Worker& w, JobOutcome outcome) {
         const size_t job = w.job;
+        std::vector<std::string> steps;
+        if (settings_.finished) settings_.finished(job, outcome, steps);
         outcomes_[job] = std::move(outcome);
         w.job = kIdle;
+        if (settings_.verbose)
+            for (const auto& step : steps) Note(step);
         finished_ += Weight(plan_[job]);
         ++done_;
         if (!settings_.terminal && !settings_.quiet) {
             const bool ok = outcomes_[job].result == JobOutcome::Result::kDone;
-            Line((ok ? "done     " : "failed   ") + plan_[job].input +
+            Line((ok ? "done     " : "failed   ") + Label(plan_[job]) +
                  (ok ? "" : ": " + outcomes_[job].reason));
         }
     }
@@ -298,9 +306,15 @@ class Coordinator {
             static constexpr const char* kPhases[] = {"decoding", "encoding"};
             char head[32];
             std::snprintf(head, sizeof head, "  %3d%% %s  ", w.percent, kPhases[w.phase & 1]);
-            Line(head + NameOf(plan_[w.job].input));
+            Line(head + NameOf(Label(plan_[w.job])));
         }
         Line(Overall());
+    }
+
+    // A line that stays, above the progress lines.
+    void Note(const std::string& text) {
+        ClearShown();
+        std::fprintf(stderr, "%s\n", text.c_str());
     }
 
     void Line(const std::string& text) {
@@ -341,7 +355,7 @@ std::vector<JobOutcome> RunPlan(const Tonekit& tk, const std::vector<PlannedJob>
 
 void PrintPlan(const std::vector<PlannedJob>& plan, FILE* out) {
     for (const auto& job : plan) {
-        std::fprintf(out, "%s -> %s  (%s%s%s)\n", job.input.c_str(),
+        std::fprintf(out, "%s -> %s  (%s%s%s)\n", Label(job).c_str(),
                      job.output.empty() ? "-" : job.output.c_str(), ActionName(job.action),
                      job.reason.empty() ? "" : ": ", job.reason.c_str());
     }
@@ -351,7 +365,7 @@ void PrintSummary(const std::vector<PlannedJob>& plan, const std::vector<JobOutc
                   FILE* out) {
     size_t inputWidth = 5, outputWidth = 6;
     for (const auto& job : plan) {
-        inputWidth = std::max(inputWidth, job.input.size());
+        inputWidth = std::max(inputWidth, Label(job).size());
         outputWidth = std::max(outputWidth, job.output.size());
     }
     const int iw = static_cast<int>(inputWidth), ow = static_cast<int>(outputWidth);
@@ -362,7 +376,7 @@ void PrintSummary(const std::vector<PlannedJob>& plan, const std::vector<JobOutc
                                    : o.result == JobOutcome::Result::kFailed
                                        ? "failed: " + o.reason
                                        : "skipped" + (o.reason.empty() ? "" : ": " + o.reason);
-        std::fprintf(out, "%-*s  %-*s  %8s  %s\n", iw, plan[i].input.c_str(), ow,
+        std::fprintf(out, "%-*s  %-*s  %8s  %s\n", iw, Label(plan[i]).c_str(), ow,
                      plan[i].output.empty() ? "-" : plan[i].output.c_str(),
                      DurationText(plan[i]).c_str(), result.c_str());
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct RunSettings {
     int jobs = 1;
     bool quiet = false;
     bool terminal = false;  // progress redrawn in place (stderr is a terminal)
+    bool verbose = false;   // each step of each job on a line of its own
+    // Called as each job ends, before it is reported; may change its outcome
+    // and add the steps it took for --verbose.
+    std::function<void(size_t job, JobOutcome& outcome, std::vector<std::string>& steps)> finished;
 };
 
 // Runs every job of `plan` that converts; returns one outcome per job.

@@ -55,6 +55,11 @@ ConversionJob JobFor(const PlannedJob& planned, const WorkerSettings& settings) 
     job.declaredDuration = planned.duration;
     job.replaceOutput = planned.action == Action::kOverwrite;
     job.verify = settings.verify;
+    if (planned.cueTrack) {
+        job.segmentStart = planned.segmentStart;
+        job.segmentEnd = planned.segmentEnd;
+    }
+    job.tags = planned.tags;
     return job;
 }
 

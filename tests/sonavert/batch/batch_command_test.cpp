@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -104,10 +105,11 @@ class BatchCommand : public ::testing::Test {
 
     // Runs in a home of its own, which has no .cache folder at first.
     int Convert(const std::string& arguments, std::string* output = nullptr) {
-        return RunCommand("cd " + Quote(dir_.path()) + " && env -u XDG_CACHE_HOME HOME=" +
-                              Quote(dir_ / "home") + " " + Quote(program_ + "sonavert") +
-                              " --convert --output out " + arguments + " 2>&1",
-                          output);
+        return RunCommand(
+            "cd " + Quote(dir_.path()) +
+                " && env -u XDG_CACHE_HOME -u XDG_DATA_HOME HOME=" + Quote(dir_ / "home") + " " +
+                Quote(program_ + "sonavert") + " --convert --output out " + arguments + " 2>&1",
+            output);
     }
 
     // Starts a conversion of `arguments` that reports into `log`.
@@ -209,7 +211,7 @@ TEST_P(BatchFormats, AFolderOfMixedInputsKeepsItsTagsAndCover) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, BatchFormats, ::testing::Values("mp3", "wma", "wav"));
 
-TEST_F(BatchCommand, CollidingOutputsFollowOnExistsAndADryRunWritesNothing) {
+TEST_F(BatchCommand, CollidingOutputsRenameExistingOnesFollowOnExistsAndReruns) {
     CopyInput("wave.wav", "a.wav");
     CopyInput("song.mp3", "a.mp3");
     std::string plan;
@@ -222,11 +224,20 @@ TEST_F(BatchCommand, CollidingOutputsFollowOnExistsAndADryRunWritesNothing) {
     EXPECT_EQ(Tags(dir_ / "out/a.mp3")["title"], "Wave Title");
     EXPECT_EQ(Tags(dir_ / "out/a (2).mp3")["title"], "Song Title");
 
+    // The same command again: what exists is skipped, names as before.
     std::string out;
+    ASSERT_EQ(Convert("-t mp3 -n in/a.wav in/a.mp3", &out), 0);
+    EXPECT_EQ(out,
+              "in/a.wav -> out/a.mp3  (skip: the output exists)\n"
+              "in/a.mp3 -> out/a (2).mp3  (skip: the output exists)\n");
+    ASSERT_EQ(Convert("-t mp3 --quiet in/a.wav in/a.mp3"), 0);
+
     ASSERT_EQ(Convert("--to mp3 --dry-run --on-exists skip in/a.mp3", &out), 0);
     EXPECT_EQ(out, "in/a.mp3 -> out/a.mp3  (skip: the output exists)\n");
     ASSERT_EQ(Convert("--to mp3 --dry-run --on-exists overwrite in/a.mp3 in/a.wav", &out), 0);
-    EXPECT_EQ(out, "in/a.mp3 -> out/a.mp3  (overwrite)\nin/a.wav -> out/a (3).mp3  (rename)\n");
+    EXPECT_EQ(out, "in/a.mp3 -> out/a.mp3  (overwrite)\nin/a.wav -> out/a (2).mp3  (overwrite)\n");
+    ASSERT_EQ(Convert("-t mp3 -n --on-exists rename in/a.mp3", &out), 0);
+    EXPECT_EQ(out, "in/a.mp3 -> out/a (3).mp3  (rename)\n");
     ASSERT_EQ(Convert("--to mp3 --quiet --on-exists overwrite in/a.mp3"), 0);
     EXPECT_EQ(Tags(dir_ / "out/a.mp3")["title"], "Song Title");
 
@@ -237,6 +248,115 @@ TEST_F(BatchCommand, CollidingOutputsFollowOnExistsAndADryRunWritesNothing) {
         Convert("--to mp3 --output alias --on-exists overwrite --dry-run in/a.wav in/a.mp3", &out),
         0);
     EXPECT_EQ(out, "in/a.wav -> alias/a (2).mp3  (rename)\nin/a.mp3 -> alias/a.mp3  (overwrite)\n");
+}
+
+std::multiset<std::string> Lines(const std::string& text) {
+    std::multiset<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.insert(line);
+    return lines;
+}
+
+TEST_F(BatchCommand, OutputsMirrorTheInputTreeOrFollowANamePattern) {
+    fs::create_directories(dir_ / "in/A/B");
+    CopyInput("wave.wav", "A/B/x.wav");
+    CopyInput("plain.mp3", "A/plain.mp3");
+    CopyInput("song.mp3");
+    const std::pair<const char*, const char*> cases[] = {
+        {"-r in",
+         "in/A/B/x.wav -> out/A/B/x.mp3  (convert)\nin/A/plain.mp3 -> out/A/plain.mp3  (convert)\n"
+         "in/song.mp3 -> out/song.mp3  (convert)\n"},
+        {"-r --flat in",
+         "in/A/B/x.wav -> out/x.mp3  (convert)\nin/A/plain.mp3 -> out/plain.mp3  (convert)\n"
+         "in/song.mp3 -> out/song.mp3  (convert)\n"},
+        {"-r --name '{artist}/{album}/{track:02} {title}' in",
+         "in/A/B/x.wav -> out/Wave Artist/Wave Album/x.mp3  (convert)\n"
+         "in/A/plain.mp3 -> out/plain.mp3  (convert)\n"
+         "in/song.mp3 -> out/Song Artist/Song Album/07 Song Title.mp3  (convert)\n"},
+        {"--name '{year} - {title}' in/song.mp3 in/A",
+         "in/song.mp3 -> out/1999 - Song Title.mp3  (convert)\n"
+         "in/A/plain.mp3 -> out/plain.mp3  (convert)\n"},
+    };
+    for (const auto& [arguments, plan] : cases) {
+        std::string out;
+        ASSERT_EQ(Convert(std::string("-n -t mp3 ") + arguments, &out), 0) << arguments;
+        EXPECT_EQ(out, plan) << arguments;
+    }
+    std::string log;
+    ASSERT_EQ(Convert("-r -t wav -o out/new/deep --quiet in", &log), 0) << log;
+    for (const char* made : {"A/B/x.wav", "A/plain.wav", "song.wav"})
+        EXPECT_TRUE(fs::is_regular_file(dir_ / ("out/new/deep/" + std::string(made)))) << made;
+}
+
+TEST_F(BatchCommand, VerifiedInputsGoToTheTrashAndOutputsKeepTheirTime) {
+    CopyInput("wave.wav", "good.wav");
+    CopyInput("plain.mp3", "kept.mp3");
+    fs::copy_file(dir_ / "in/kept.mp3", dir_ / "out/kept.wav");  // skipped: stays
+    WriteFile(dir_ / "in/bad.wav", Bytes(100, 7));               // fails: stays
+    ASSERT_EQ(RunCommand("touch -d '2001-02-03 04:05:06' " + Quote(dir_ / "in/good.wav")), 0);
+    std::string log;
+    ASSERT_EQ(Convert("-n -t wav --keep-time --delete-source in", &log), 0) << log;
+    ASSERT_EQ(Listing(dir_ / "in").size(), 3u) << "a dry run moves nothing";
+    EXPECT_EQ(Convert("-v -t wav --keep-time --delete-source in", &log), 1) << log;
+    EXPECT_EQ(Listing(dir_ / "in"), (std::vector<std::string>{"bad.wav", "kept.mp3"}));
+    for (const char* step : {"decoding in/good.wav", "encoding in/good.wav -> out/good.wav",
+                             "dated    out/good.wav", "trashed  in/good.wav"})
+        EXPECT_NE(log.find(step), std::string::npos) << step << "\n" << log;
+    const std::string trash = dir_ / "home/.local/share/Trash/";
+    EXPECT_EQ(Listing(trash + "files"), std::vector<std::string>{"good.wav"});
+    const Bytes info = ReadFile(trash + "info/good.wav.trashinfo");
+    EXPECT_EQ(std::string(info.begin(), info.end())
+                  .rfind("[Trash Info]\nPath=" + dir_.path() + "/in/good.wav\nDeletionDate=", 0),
+              0u);
+    EXPECT_EQ(fs::last_write_time(dir_ / "out/good.wav"),
+              fs::last_write_time(trash + "files/good.wav"));
+}
+
+TEST_F(BatchCommand, CueSheetsSplitTheirImageIntoTaggedTracks) {
+    // The sheet names the WAV it was ripped to; the folder holds it as FLAC.
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=440:duration=6 -ac 2 " +
+                         Quote(dir_ / "in/disc.flac")),
+              0);
+    WriteFile(dir_ / "in/disc.cue", [] {
+        const std::string text =
+            "PERFORMER \"Ren\xE9\"\nTITLE \"Disc\"\nFILE \"disc.wav\" WAVE\n"
+            "  TRACK 01 AUDIO\n    TITLE \"Un\"\n    INDEX 01 00:00:00\n"
+            "  TRACK 02 AUDIO\n    TITLE \"Deux\"\n    INDEX 00 00:01:50\n    INDEX 01 00:02:00\n"
+            "  TRACK 03 AUDIO\n    TITLE \"Trois\"\n    INDEX 01 00:03:38\n";
+        return Bytes(text.begin(), text.end());
+    }());
+    const std::pair<const char*, double> tracks[] = {
+        {"01 Un", 2.0}, {"02 Deux", 1 + 38 / 75.0}, {"03 Trois", 2 + 37 / 75.0}};
+    for (const char* input : {"in/disc.cue", "-r in"}) {
+        fs::remove_all(dir_ / "out");
+        std::string log;
+        ASSERT_EQ(Convert(std::string("-t wav ") + input, &log), 0) << log;
+        EXPECT_EQ(Listing(dir_ / "out"),
+                  (std::vector<std::string>{"01 Un.wav", "02 Deux.wav", "03 Trois.wav"}));
+        for (const auto& [name, seconds] : tracks) {
+            const std::string out = dir_ / ("out/" + std::string(name) + ".wav");
+            EXPECT_NEAR(std::stod(Probe(out, "format=duration")), seconds, 0.001) << out;
+            EXPECT_EQ(Tags(out)["title"], std::string(name).substr(3)) << out;
+            EXPECT_EQ(Tags(out)["artist"], "Ren\xC3\xA9") << out;
+        }
+    }
+}
+
+TEST_F(BatchCommand, ShardsAreDisjointAndTogetherMakeTheWholePlan) {
+    fs::create_directories(dir_ / "in/sub");
+    for (int i = 0; i < 12; ++i)
+        CopyInput("plain.mp3", (i % 2 ? "sub/f" : "f") + std::to_string(i) + ".mp3");
+    std::string whole;
+    ASSERT_EQ(Convert("-rn -t wav in", &whole), 0);
+    std::multiset<std::string> parts;
+    for (int k = 1; k <= 3; ++k) {
+        std::string part;
+        ASSERT_EQ(Convert("-rn -t wav --shard " + std::to_string(k) + "/3 in", &part), 0);
+        EXPECT_LT(Lines(part).size(), 12u);
+        parts.merge(Lines(part));
+    }
+    EXPECT_EQ(parts, Lines(whole));
+    EXPECT_EQ(parts.size(), 12u);
 }
 
 TEST_F(BatchCommand, AnInputCutShortFailsAndNothingIsLeft) {
@@ -431,13 +551,24 @@ TEST_F(BatchCommand, CdTracksAreRippedAndTitledOrFail) {
 
 TEST_F(BatchCommand, BadUsageSaysWhatIsWrong) {
     const std::pair<const char*, const char*> cases[] = {
-        {"--to ogg in", "sonavert: --to takes mp3, wma or wav, not 'ogg'\n"},
-        {"--bitrate 100 in", "sonavert: --bitrate takes 192, 128, 64 or 32, not '100'\n"},
+        {"--to aiff in",
+         "sonavert: --to takes mp3, wma, wav, flac, opus, ogg or m4a, not 'aiff'\n"},
+        {"-b100 in", "sonavert: --bitrate takes 320, 256, 192, 128, 64 or 32, not '100'\n"},
         {"--jobs 0 in", "sonavert: --jobs takes a number from 1 to 64, not '0'\n"},
         {"--loud in", "sonavert: unknown option '--loud'\n"},
         {"--to", "sonavert: --to needs a value\n"},
         {"", "sonavert: no files or folders to convert\n"},
-        {"--output nowhere in", "sonavert: the output folder nowhere/ does not exist\n"},
+        {"-rx in", "sonavert: unknown option '-x'\n"},
+        {"--shard 3/2 in", "sonavert: --shard takes K/N with 1 <= K <= N, not '3/2'\n"},
+        {"--name '{artist}/{name}' in",
+         "sonavert: --name: '{name}' is not one of {artist} {albumartist} {album} {title} "
+         "{track} {disc} {year} {genre} {stem}, with an optional width such as {track:02}\n"},
+        {"--delete-source --no-verify in",
+         "sonavert: --delete-source removes only inputs whose output was verified; drop "
+         "--no-verify\n"},
+        {"--output /proc/x in",
+         "sonavert: cannot create the folder /proc/x/: No such file or "
+         "directory\n"},
     };
     for (const auto& [arguments, message] : cases) {
         std::string out;
@@ -448,9 +579,14 @@ TEST_F(BatchCommand, BadUsageSaysWhatIsWrong) {
             << arguments;
         EXPECT_EQ(out, std::string(message) + "Try 'sonavert --help'.\n") << arguments;
     }
-    std::string help;
-    EXPECT_EQ(RunCommand(Quote(program_ + "sonavert") + " --help", &help), 0);
-    EXPECT_NE(help.find("SYNOPSIS"), std::string::npos);
+    for (const char* arguments : {"--help", "--convert -rn -t mp3 in --help", "-h"}) {
+        std::string help;
+        EXPECT_EQ(RunCommand(Quote(program_ + "sonavert") + " " + arguments, &help), 0);
+        EXPECT_NE(help.find("SYNOPSIS"), std::string::npos) << arguments;
+    }
+    std::string version;
+    EXPECT_EQ(RunCommand(Quote(program_ + "sonavert") + " --convert in --version", &version), 0);
+    EXPECT_EQ(version, "sonavert 1.0\n");
 }
 
 }  // namespace
