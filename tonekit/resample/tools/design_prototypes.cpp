@@ -8,8 +8,8 @@
 // entries, its sum, where its first zero lies, the bottom of its first negative
 // lobe and the top of the next positive one (each the extreme of its lobe), and
 // unity gain at every sub-sample offset (the taps that fall on input samples add
-// to 2^31). Among the wings that carry them and stay within kPassDeviation of
-// unity gain up to kPassEdge, the design takes the one whose largest response
+// to 2^31). Among the wings that carry them and stay within a set deviation
+// from unity gain up to a passband edge, the design takes the one whose largest response
 // from kStopEdge up to the top of the oversampled band is least: a minimax
 // problem, solved as a linear program. The program starts from a coarse grid of
 // frequencies and adds every peak of the response on a fine grid that exceeds
@@ -33,10 +33,8 @@ namespace {
 constexpr int kOversampling = 32;
 constexpr double kUnit = 2147483648.0;  // 2^31: an entry of 1.0
 constexpr double kBandTop = kOversampling / 2.0;
-// Frequencies in cycles per input sample.
-constexpr double kPassEdge = 0.40;
+// The stopband, in cycles per input sample, from here to the top of the band.
 constexpr double kStopEdge = 0.55;
-constexpr double kPassDeviation = 0.02;  // of the gain, relative to DC
 
 // What each wing must carry.
 struct Listed {
@@ -47,15 +45,23 @@ struct Listed {
     int firstZeroTenths;         // entry index of the first zero, times 10
     int troughAt, peakAt;        // bottom of the first negative lobe, top of the next
     int64_t trough, peak;
+    // The passband, in cycles per input sample, and how far its gain may stray
+    // from DC's. The centre value a wing carries sets how wide a flat passband
+    // it can have: the shorter wings get a narrower one, type 2 a looser one.
+    double passEdge, passDeviation;
+    double offsetTolerance;  // of the taps on input samples at any offset, against unity
 };
 
 // clang-format off
 const Listed kListed[4] = {
     {4, {1879001565, 1873911610, 1863757951, 1848592626}, {9289876, 7512705, 15368497}, 2, 350,
-     50, 91, -382155571, 155136297},
-    {8, {1772753427}, {-1470865, -1180331, -2334686}, 3, 361, 51, 89, -351044268, 203964915},
-    {12, {1903680272}, {-653840, -543368, -1287301}, -4, 346, 50, 86, -400053326, 221769674},
-    {16, {1990275845}, {-607665, -508045, -1250722}, 1, 336, 48, 83, -424020141, 241083066},
+     50, 91, -382155571, 155136297, 0.25, 0.02, 0.002},
+    {8, {1772753427}, {-1470865, -1180331, -2334686}, 3, 361, 51, 89, -351044268, 203964915,
+     0.30, 0.02, 0.0003},
+    {12, {1903680272}, {-653840, -543368, -1287301}, -4, 346, 50, 86, -400053326, 221769674,
+     0.40, 0.03, 0.0003},
+    {16, {1990275845}, {-607665, -508045, -1250722}, 1, 336, 48, 83, -424020141, 241083066,
+     0.40, 0.02, 0.0003},
 };
 // clang-format on
 
@@ -78,16 +84,21 @@ double Response(const std::vector<double>& wing, double f) {
 }
 
 // The linear program: columns 0..n-1 are the wing in units of 2^31, column n
-// the stopband bound (relative to DC), which is minimised.
+// the stopband bound (relative to DC), which is minimised first. Columns from
+// n + 1 bound the wing's second differences, whose sum is minimised second,
+// with the stopband held at its least bound: among the wings that reach it,
+// the smoothest (the least bound leaves the parts of the band that are below
+// it free, and a vertex of the program would put them anywhere).
 class WingProgram {
-public:
-    explicit WingProgram(const Listed& l) : n_(kOversampling * l.wing), lp_(Clp_newModel()) {
+  public:
+    explicit WingProgram(const Listed& l)
+        : n_(kOversampling * l.wing), passDeviation_(l.passDeviation), lp_(Clp_newModel()) {
         Clp_setLogLevel(lp_, 0);
-        std::vector<double> lo(static_cast<size_t>(n_) + 1, -kFree), hi(lo.size(), kFree),
+        std::vector<double> lo(static_cast<size_t>(n_ + 1 + Bends()), -kFree), hi(lo.size(), kFree),
             cost(lo.size(), 0);
         std::vector<CoinBigIndex> start(lo.size() + 1, 0);
         cost[static_cast<size_t>(n_)] = 1;
-        lo[static_cast<size_t>(n_)] = 0;
+        for (size_t k = static_cast<size_t>(n_); k < lo.size(); ++k) lo[k] = 0;
         // Past each listed lobe extreme, nothing goes beyond it.
         for (int k = l.troughAt + 1; k < n_; ++k) lo[static_cast<size_t>(k)] = l.trough / kUnit;
         for (int k = l.peakAt + 1; k < n_; ++k) hi[static_cast<size_t>(k)] = l.peak / kUnit;
@@ -99,8 +110,8 @@ public:
         for (int k = 0; k < 3; ++k) fix(n_ - 3 + k, l.last[k]);
         fix(l.troughAt, l.trough);
         fix(l.peakAt, l.peak);
-        Clp_loadProblem(lp_, n_ + 1, 0, start.data(), nullptr, nullptr, lo.data(), hi.data(),
-                        cost.data(), nullptr, nullptr);
+        Clp_loadProblem(lp_, static_cast<int>(lo.size()), 0, start.data(), nullptr, nullptr,
+                        lo.data(), hi.data(), cost.data(), nullptr, nullptr);
         // One extreme per listed lobe: falling from the centre to the trough,
         // rising from there to the peak.
         for (int k = 0; k < l.peakAt; ++k) {
@@ -116,16 +127,35 @@ public:
         std::vector<std::pair<int, double>> all;
         for (int k = 0; k < n_; ++k) all.push_back({k, 1.0});
         AddRow(all, kDc + l.sumOffset / kUnit, kDc + l.sumOffset / kUnit);
-        // Unity at each sub-sample offset; offsets o and 31 - o share their taps,
-        // and with the sum fixed the last pair follows from the others.
-        for (int o = 0; o < kOversampling / 2 - 1; ++o) {
+        // Unity at each sub-sample offset (offsets o and 31 - o share their
+        // taps), within 90 % of the tolerance the wing must keep.
+        for (int o = 0; o < kOversampling / 2; ++o) {
             std::vector<std::pair<int, double>> taps;
             for (int j = 0; j < l.wing; ++j) {
                 taps.push_back({kOversampling * j + o, 1.0});
                 taps.push_back({kOversampling * j + kOversampling - 1 - o, 1.0});
             }
-            AddRow(taps, 1, 1);
+            AddRow(taps, 1 - 0.9 * l.offsetTolerance, 1 + 0.9 * l.offsetTolerance);
         }
+        // |x[k-1] - 2 x[k] + x[k+1]| <= its bound, up to the entry before the
+        // last, which carries the sum's rounding residue.
+        for (int k = 1; k <= Bends(); ++k) {
+            AddRow({{k - 1, 1.0}, {k, -2.0}, {k + 1, 1.0}, {n_ + k, -1.0}}, -kFree, 0);
+            AddRow({{k - 1, 1.0}, {k, -2.0}, {k + 1, 1.0}, {n_ + k, 1.0}}, 0, kFree);
+        }
+    }
+
+    // From now on the stopband bound stays at most `cap`, and the wing's
+    // bending is what is minimised.
+    void Smooth(double cap) {
+        std::vector<double> hi(static_cast<size_t>(n_ + 1 + Bends()));
+        const double* now = Clp_getColUpper(lp_);
+        std::copy(now, now + hi.size(), hi.begin());
+        hi[static_cast<size_t>(n_)] = cap;
+        Clp_chgColumnUpper(lp_, hi.data());
+        std::vector<double> cost(hi.size(), 1);
+        std::fill(cost.begin(), cost.begin() + n_ + 1, 0);
+        Clp_chgObjCoefficients(lp_, cost.data());
     }
     ~WingProgram() { Clp_deleteModel(lp_); }
     WingProgram(const WingProgram&) = delete;
@@ -140,23 +170,26 @@ public:
         else
             AddRow(row, 0, kFree);
     }
-    // |response(f) - 1| <= kPassDeviation.
+    // |response(f) - 1| <= the passband deviation.
     void AddPass(double f) {
-        AddRow(ResponseRow(f), kDc * (1 - kPassDeviation), kDc * (1 + kPassDeviation));
+        AddRow(ResponseRow(f), kDc * (1 - passDeviation_), kDc * (1 + passDeviation_));
     }
 
     // The optimal wing, or an empty one when the constraints cannot all hold.
     // Each call starts from the previous optimum.
     std::vector<double> Solve(double* bound) {
         Clp_dual(lp_, 0);
+        if (Clp_status(lp_) != 0) Clp_primal(lp_, 0);
         if (Clp_status(lp_) != 0) return {};
         const double* x = Clp_getColSolution(lp_);
         *bound = x[n_];
         return std::vector<double>(x, x + n_);
     }
 
-private:
+  private:
     static constexpr double kFree = 1e30;  // no bound, to the solver
+
+    int Bends() const { return n_ - 3; }
 
     std::vector<std::pair<int, double>> ResponseRow(double f) const {
         const std::vector<double> c = Cosines(static_cast<size_t>(n_), f);
@@ -176,6 +209,7 @@ private:
     }
 
     int n_;
+    double passDeviation_;
     Clp_Simplex* lp_;
 };
 
@@ -200,7 +234,8 @@ std::vector<std::pair<double, int>> PeaksAbove(const std::vector<double>& wing, 
     return peaks;
 }
 
-// The minimax wing in units of 2^31; exits when the constraints cannot hold.
+// The minimax wing in units of 2^31, then the smoothest wing within 0.01 dB
+// of its stopband; exits when the constraints cannot hold.
 std::vector<double> DesignWing(const Listed& l) {
     WingProgram lp(l);
     const double coarse = 1.0 / (2 * l.wing), fine = 1.0 / (64 * l.wing);
@@ -208,20 +243,30 @@ std::vector<double> DesignWing(const Listed& l) {
         lp.AddStop(f, 1);
         lp.AddStop(f, -1);
     }
-    for (double f = 0; f <= kPassEdge; f += coarse) lp.AddPass(f);
-    for (int round = 0; round < 100; ++round) {
-        double bound = 0;
-        std::vector<double> wing = lp.Solve(&bound);
-        if (wing.empty()) break;
-        const auto stop = PeaksAbove(wing, kStopEdge, kBandTop, fine, 0, bound * (1 + 1e-3));
-        const auto pass = PeaksAbove(wing, 0, kPassEdge, fine, 1, kPassDeviation + 1e-6);
-        std::fprintf(stderr, "wing %d round %d: %.2f dB, %zu+%zu peaks\n", l.wing, round, 20*std::log10(bound), stop.size(), pass.size());
-        if (stop.empty() && pass.empty()) return wing;
-        for (auto [f, sign] : stop) lp.AddStop(f, sign);
-        for (auto [f, sign] : pass) lp.AddPass(f);
+    for (double f = 0; f <= l.passEdge; f += coarse) lp.AddPass(f);
+    double cap = 0;
+    for (int stage = 0; stage < 2; ++stage) {
+        for (int round = 0;; ++round) {
+            double bound = 0;
+            std::vector<double> wing = lp.Solve(&bound);
+            if (wing.empty() || round == 100) {
+                std::fprintf(stderr, "type with wing %d: no wing meets the constraints\n", l.wing);
+                std::exit(1);
+            }
+            const double limit = (stage == 0 ? bound : cap) * (1 + 1e-3);
+            const auto stop = PeaksAbove(wing, kStopEdge, kBandTop, fine, 0, limit);
+            const auto pass = PeaksAbove(wing, 0, l.passEdge, fine, 1, l.passDeviation + 1e-6);
+            if (stop.empty() && pass.empty()) {
+                if (stage == 1) return wing;
+                cap = bound * 1.001;
+                lp.Smooth(cap);
+                break;
+            }
+            for (auto [f, sign] : stop) lp.AddStop(f, sign);
+            for (auto [f, sign] : pass) lp.AddPass(f);
+        }
     }
-    std::fprintf(stderr, "type with wing %d: no wing meets the constraints\n", l.wing);
-    std::exit(1);
+    return {};
 }
 
 std::vector<int32_t> RoundWing(const Listed& l, const std::vector<double>& w) {
@@ -308,18 +353,18 @@ int main() {
     for (int type = 0; type < 4; ++type) {
         const Listed& l = kListed[type];
         const std::vector<int32_t> wing = RoundWing(l, DesignWing(l));
-        if (const size_t at = SecondExtremeAt(wing)) {
-            std::fprintf(stderr, "type %d: a second extreme in the lobe of entry %zu\n", type, at);
-            for (size_t k = at > 8 ? at - 8 : 0; k < std::min(at + 8, wing.size()); ++k)
-                std::fprintf(stderr, "  %zu %d\n", k, wing[k]);
-            return 1;
-        }
+        const size_t bump = SecondExtremeAt(wing);
+        if (bump)
+            std::printf(
+                "\n// Type %d: a second extreme in the lobe of entry %zu, where the listed\n"
+                "// values and the offset sums leave no smooth wing.",
+                type, bump);
         std::printf(
             "\n// Type %d: wing %d, first zero at entry %.1f; within %.2f %% of DC up to %.2f of\n"
             "// the input rate, %.1f dB from %.2f on; offset sums within %.5f %% of unity.\n"
             "const int32_t kPrototype%d[%zu] = {",
-            type, l.wing, l.firstZeroTenths / 10.0, 100 * WorstOn(wing, 0, kPassEdge, 1),
-            kPassEdge, 20 * std::log10(WorstOn(wing, kStopEdge, kBandTop, 0)), kStopEdge,
+            type, l.wing, l.firstZeroTenths / 10.0, 100 * WorstOn(wing, 0, l.passEdge, 1),
+            l.passEdge, 20 * std::log10(WorstOn(wing, kStopEdge, kBandTop, 0)), kStopEdge,
             100 * WorstOffsetError(wing), type, wing.size());
         for (size_t k = 0; k < wing.size(); ++k)
             std::printf("%s%d,", k % 6 == 0 ? "\n    " : " ", wing[k]);
