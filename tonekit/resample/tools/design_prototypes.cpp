@@ -100,8 +100,9 @@ class WingProgram {
         cost[static_cast<size_t>(n_)] = 1;
         for (size_t k = static_cast<size_t>(n_); k < lo.size(); ++k) lo[k] = 0;
         // Past each listed lobe extreme, nothing goes beyond it.
-        for (int k = l.troughAt + 1; k < n_; ++k) lo[static_cast<size_t>(k)] = l.trough / kUnit;
-        for (int k = l.peakAt + 1; k < n_; ++k) hi[static_cast<size_t>(k)] = l.peak / kUnit;
+        for (int k = l.troughAt + 1; k < n_; ++k)
+            lo[static_cast<size_t>(k)] = l.trough / kUnit + kRise;
+        for (int k = l.peakAt + 1; k < n_; ++k) hi[static_cast<size_t>(k)] = l.peak / kUnit - kRise;
         auto fix = [&](int k, int64_t value) {
             lo[static_cast<size_t>(k)] = hi[static_cast<size_t>(k)] =
                 static_cast<double>(value) / kUnit;
@@ -113,12 +114,15 @@ class WingProgram {
         Clp_loadProblem(lp_, static_cast<int>(lo.size()), 0, start.data(), nullptr, nullptr,
                         lo.data(), hi.data(), cost.data(), nullptr, nullptr);
         // One extreme per listed lobe: falling from the centre to the trough,
-        // rising from there to the peak.
+        // rising from there to the peak; the steps into and out of either
+        // extreme by at least kRise, so that it stands alone.
         for (int k = 0; k < l.peakAt; ++k) {
+            const double step =
+                k == l.troughAt - 1 || k == l.troughAt || k == l.peakAt - 1 ? kRise : 0;
             if (k < l.troughAt)
-                AddRow({{k, -1.0}, {k + 1, 1.0}}, -kFree, 0);
+                AddRow({{k, -1.0}, {k + 1, 1.0}}, -kFree, -step);
             else
-                AddRow({{k, -1.0}, {k + 1, 1.0}}, 0, kFree);
+                AddRow({{k, -1.0}, {k + 1, 1.0}}, step, kFree);
         }
         // The first zero, between two entries by linear interpolation.
         const int z = l.firstZeroTenths / 10;
@@ -188,6 +192,7 @@ class WingProgram {
 
   private:
     static constexpr double kFree = 1e30;  // no bound, to the solver
+    static constexpr double kRise = 1e-4;  // about 215,000 in the table
 
     int Bends() const { return n_ - 3; }
 
