@@ -114,18 +114,18 @@ class WingProgram {
         Clp_loadProblem(lp_, static_cast<int>(lo.size()), 0, start.data(), nullptr, nullptr,
                         lo.data(), hi.data(), cost.data(), nullptr, nullptr);
         // One extreme per listed lobe: falling from the centre to the trough,
-        // rising from there to the peak; the steps into and out of either
-        // extreme by at least kRise, so that it stands alone.
+        // rising from there to the peak; the steps across the first zero and
+        // into and out of either extreme by at least kRise, so that each stands alone.
+        const int z = l.firstZeroTenths / 10;
         for (int k = 0; k < l.peakAt; ++k) {
             const double step =
-                k == l.troughAt - 1 || k == l.troughAt || k == l.peakAt - 1 ? kRise : 0;
+                k == z || k == l.troughAt - 1 || k == l.troughAt || k == l.peakAt - 1 ? kRise : 0;
             if (k < l.troughAt)
                 AddRow({{k, -1.0}, {k + 1, 1.0}}, -kFree, -step);
             else
                 AddRow({{k, -1.0}, {k + 1, 1.0}}, step, kFree);
         }
         // The first zero, between two entries by linear interpolation.
-        const int z = l.firstZeroTenths / 10;
         const double f = (l.firstZeroTenths % 10) / 10.0;
         AddRow({{z, 1 - f}, {z + 1, f}}, 0, 0);
         std::vector<std::pair<int, double>> all;
