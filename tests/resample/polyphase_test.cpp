@@ -308,8 +308,9 @@ TEST(ResamplerStream, OutputsAreTheWingSumsOfTheirPhase) {
 }
 
 // Output k of an exact ratio estimates the input at (k*M + 0.5)/L - T frames:
-// a lag off by half a frame would miss by over 300 here; the 160 allowed is the
-// error of the prototype tables' interpolated rows at this low frequency.
+// a lag off by half a frame would miss by over 300 here; the 200 allowed is the
+// passband's gain at this low frequency (the tables trade up to 2 % of it for
+// their stopband: 1.1 % at 300 Hz of 8 kHz) and the error of the interpolated rows.
 TEST(ResamplerStream, OutputsLagTheInputByTheFilterReach) {
     for (auto [in, out] : {std::pair{44100u, 48000u}, {48000u, 44100u}, {8000u, 44100u}}) {
         const StatePtr s = Make(in, out, 1);
@@ -320,7 +321,7 @@ TEST(ResamplerStream, OutputsLagTheInputByTheFilterReach) {
         const auto result = ResampleInBlocks(s.get(), input, {4096});
         for (size_t k = 200; k < result.size(); k += 97) {
             const double t = (k * s->step + 0.5) / s->phases - s->taps;
-            EXPECT_NEAR(result[k], 16000 * std::sin(w * t), 160) << in << "->" << out << " k " << k;
+            EXPECT_NEAR(result[k], 16000 * std::sin(w * t), 200) << in << "->" << out << " k " << k;
         }
     }
 }
