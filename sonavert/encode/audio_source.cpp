@@ -69,8 +69,8 @@ int64_t AudioSource::DurationSamples() const {
 
 bool AudioSource::SampleExact() const {
     const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec_->codec_id);
-    const bool pcm = codec_->codec_id >= AV_CODEC_ID_FIRST_AUDIO &&
-                     codec_->codec_id < AV_CODEC_ID_ADPCM_IMA_QT;
+    const bool pcm =
+        codec_->codec_id >= AV_CODEC_ID_FIRST_AUDIO && codec_->codec_id < AV_CODEC_ID_ADPCM_IMA_QT;
     return descriptor && (pcm || codec_->codec_id == AV_CODEC_ID_FLAC);
 }
 
@@ -112,9 +112,9 @@ void AudioSource::TrimToTarget() {
     const AVStream* stream = format_->streams[stream_];
     const int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
     const int64_t ts = frame_->best_effort_timestamp;
-    const int64_t at =
-        ts == AV_NOPTS_VALUE ? position_
-                             : av_rescale_q(ts - start, stream->time_base, AVRational{1, Rate()});
+    const int64_t at = ts == AV_NOPTS_VALUE
+                           ? position_
+                           : av_rescale_q(ts - start, stream->time_base, AVRational{1, Rate()});
     int64_t cut = position_ - at;
     if (cut <= 0) {
         seeking_ = false;

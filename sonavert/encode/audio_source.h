@@ -47,8 +47,8 @@ class AudioSource {
     FramePtr frame_;
     int stream_ = -1;
     bool draining_ = false;
-    int64_t position_ = 0;   // samples delivered, or the seek target before the first frame
-    bool seeking_ = false;   // position_ is a target still to reach
+    int64_t position_ = 0;  // samples delivered, or the seek target before the first frame
+    bool seeking_ = false;  // position_ is a target still to reach
     std::string readError_;
 };
 

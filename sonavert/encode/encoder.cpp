@@ -19,6 +19,18 @@ constexpr FormatEntry kFormats[] = {
     {"ogg", "libvorbis", "ogg"},  {"m4a", "aac", "ipod"},
 };
 constexpr int kMaxFlacBits = 24;
+
+// Vorbis's quality scale against the stereo bit rates it is known by; a
+// quality always suits the rate and channels, where libvorbis refuses many
+// bit rates (96 kbit/s mono at 22,050 Hz).
+double VorbisQuality(int kbps) {
+    constexpr int kRates[] = {64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 500};
+    if (kbps <= kRates[0]) return 0;
+    for (int q = 1; q < 11; ++q)
+        if (kbps <= kRates[q])
+            return q - 1 + double(kbps - kRates[q - 1]) / (kRates[q] - kRates[q - 1]);
+    return 10;
+}
 constexpr int kVariableFrameSamples = 4096;
 
 const FormatEntry* Find(const std::string& format) {
@@ -75,9 +87,9 @@ std::string Encoder::ChooseRate(const EncodeSettings& settings, const SourceShap
 }
 
 std::string Encoder::ChooseChannels(const EncodeSettings& settings, const SourceShape& source) {
-    const int count = settings.channels > 0        ? settings.channels
+    const int count = settings.channels > 0      ? settings.channels
                       : settings.format == "mp3" ? 2
-                                                   : source.layout.nb_channels;
+                                                 : source.layout.nb_channels;
     const int most = settings.format == "mp3" ? 2 : 8;
     const std::string refused =
         settings.format + " cannot take " + std::to_string(count) + " channels";
@@ -117,6 +129,11 @@ std::string Encoder::Open(const EncodeSettings& settings, const SourceShape& sou
         for (AVSampleFormat preferred : {AV_SAMPLE_FMT_FLT, AV_SAMPLE_FMT_FLTP})
             if (SampleFormatTaken(encoder_, preferred)) codec_->sample_fmt = preferred;
         codec_->bit_rate = static_cast<int64_t>(settings.bitrate) * 1000;
+    }
+    if (settings.format == "ogg") {
+        codec_->bit_rate = 0;
+        codec_->flags |= AV_CODEC_FLAG_QSCALE;
+        codec_->global_quality = static_cast<int>(VorbisQuality(settings.bitrate) * FF_QP2LAMBDA);
     }
     if (settings.format == "mp3") {
         if (settings.quality >= 0) {

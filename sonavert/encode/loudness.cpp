@@ -179,12 +179,23 @@ void LoudnessMeter::Add(const AVFrame& frame) {
         }
     };
     switch (av_get_packed_sample_fmt(format)) {
-        case AV_SAMPLE_FMT_U8: run(uint8_t{}); break;
-        case AV_SAMPLE_FMT_S16: run(int16_t{}); break;
-        case AV_SAMPLE_FMT_S32: run(int32_t{}); break;
-        case AV_SAMPLE_FMT_FLT: run(float{}); break;
-        case AV_SAMPLE_FMT_DBL: run(double{}); break;
-        default: return;
+        case AV_SAMPLE_FMT_U8:
+            run(uint8_t{});
+            break;
+        case AV_SAMPLE_FMT_S16:
+            run(int16_t{});
+            break;
+        case AV_SAMPLE_FMT_S32:
+            run(int32_t{});
+            break;
+        case AV_SAMPLE_FMT_FLT:
+            run(float{});
+            break;
+        case AV_SAMPLE_FMT_DBL:
+            run(double{});
+            break;
+        default:
+            return;
     }
     result_.AddPeak(peak);
 }

@@ -12,8 +12,8 @@ Pipeline::~Pipeline() {
     av_freep(&converted_);
 }
 
-std::string Pipeline::Open(const std::string& input, const EncodeSettings& settings,
-                           bool measure) {
+std::string Pipeline::Open(const std::string& input, const EncodeSettings& settings, bool measure) {
+    av_log_set_level(AV_LOG_QUIET);  // failures come back as reasons, not on stderr
     std::string problem = source_.Open(input);
     if (!problem.empty()) return "the input cannot be decoded (" + problem + ")";
     SourceShape shape{source_.Rate(), source_.Layout(), source_.LosslessBits()};
@@ -30,10 +30,10 @@ std::string Pipeline::SetUpResampler() {
     const AVCodecContext& codec = encoder_.Context();
     SwrContext* raw = nullptr;
     // FFmpeg 5 takes the layouts without const; it only reads them.
-    int result = swr_alloc_set_opts2(&raw, const_cast<AVChannelLayout*>(&codec.ch_layout),
-                                     codec.sample_fmt, codec.sample_rate,
-                                     const_cast<AVChannelLayout*>(&source_.Layout()),
-                                     source_.SampleFormat(), source_.Rate(), 0, nullptr);
+    int result =
+        swr_alloc_set_opts2(&raw, const_cast<AVChannelLayout*>(&codec.ch_layout), codec.sample_fmt,
+                            codec.sample_rate, const_cast<AVChannelLayout*>(&source_.Layout()),
+                            source_.SampleFormat(), source_.Rate(), 0, nullptr);
     resampler_.reset(raw);
     if (result < 0) return ErrorText(result);
     // soxr at 28 bits (as sox's "very high" quality) when the rate changes.
@@ -53,18 +53,17 @@ std::string Pipeline::Push(const AVFrame* frame, int samples, const PacketSink& 
     if (needed > capacity_) {
         if (converted_) av_freep(&converted_[0]);
         av_freep(&converted_);
-        const int result =
-            av_samples_alloc_array_and_samples(&converted_, nullptr, codec.ch_layout.nb_channels,
-                                               needed, codec.sample_fmt, 0);
+        const int result = av_samples_alloc_array_and_samples(
+            &converted_, nullptr, codec.ch_layout.nb_channels, needed, codec.sample_fmt, 0);
         if (result < 0) return ErrorText(result);
         capacity_ = needed;
     }
-    const int made = swr_convert(resampler_.get(), converted_, capacity_,
-                                 frame ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
-                                 samples);
+    const int made =
+        swr_convert(resampler_.get(), converted_, capacity_,
+                    frame ? const_cast<const uint8_t**>(frame->extended_data) : nullptr, samples);
     if (made < 0) return ErrorText(made);
-    if (made > 0 && av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(converted_), made) <
-                        made)
+    if (made > 0 &&
+        av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(converted_), made) < made)
         return "out of memory";
     return Drain(false, sink);
 }

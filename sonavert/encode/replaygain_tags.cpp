@@ -78,7 +78,8 @@ bool WriteMp3(const std::string& path, const Fields& fields) {
     if (!file.isValid()) return false;
     SetId3(file.ID3v2Tag(true), fields);
     const int tags = file.hasID3v1Tag() ? TagLib::MPEG::File::AllTags : TagLib::MPEG::File::ID3v2;
-    return file.save(tags, TagLib::File::StripNone, TagLib::ID3v2::v4, TagLib::File::DoNotDuplicate);
+    return file.save(tags, TagLib::File::StripNone, TagLib::ID3v2::v4,
+                     TagLib::File::DoNotDuplicate);
 }
 
 bool WriteWav(const std::string& path, const Fields& fields) {
