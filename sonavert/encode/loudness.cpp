@@ -4,6 +4,7 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -161,14 +162,15 @@ void LoudnessMeter::EndOfSample() {
     }
 }
 
-void LoudnessMeter::Add(const AVFrame& frame) {
+void LoudnessMeter::Add(const AVFrame& frame, int first, int count) {
+    const int end = count < 0 ? frame.nb_samples : std::min(frame.nb_samples, first + count);
     const auto format = static_cast<AVSampleFormat>(frame.format);
     const bool planar = av_sample_fmt_is_planar(format);
     const int channels = static_cast<int>(state_.size());
     double peak = 0;
     auto run = [&](auto sampleType) {
         using T = decltype(sampleType);
-        for (int i = 0; i < frame.nb_samples; ++i) {
+        for (int i = first; i < end; ++i) {
             for (int c = 0; c < channels; ++c) {
                 const T* plane = reinterpret_cast<const T*>(frame.extended_data[planar ? c : 0]);
                 const double x = Scaled(plane[planar ? i : i * channels + c]);

@@ -45,8 +45,9 @@ class Loudness {
 class LoudnessMeter {
   public:
     LoudnessMeter(int rate, const AVChannelLayout& layout);
-    // Samples in any packed or planar integer or floating-point format.
-    void Add(const AVFrame& frame);
+    // Samples in any packed or planar integer or floating-point format: the
+    // frame's `count` samples from `first` (count -1: to its end).
+    void Add(const AVFrame& frame, int first = 0, int count = -1);
     const Loudness& Result() const { return result_; }
 
   private:

@@ -5,6 +5,8 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
+#include <algorithm>
+
 namespace sonavert::encode {
 
 Pipeline::~Pipeline() {
@@ -86,7 +88,12 @@ std::string Pipeline::Drain(bool all, const PacketSink& sink) {
                            frame->nb_samples);
         frame->pts = encoded_;
         encoded_ += frame->nb_samples;
-        if (meter_) meter_->Add(*frame);
+        if (meter_) {
+            const int64_t first = std::max<int64_t>(0, measureFrom_ - frame->pts);
+            const int64_t end = std::min<int64_t>(frame->nb_samples, measureTo_ - frame->pts);
+            if (end > first)
+                meter_->Add(*frame, static_cast<int>(first), static_cast<int>(end - first));
+        }
         const std::string problem = encoder_.Encode(frame, sink);
         if (!problem.empty()) return problem;
     }

@@ -2,6 +2,7 @@
 // (libswresample, soxr engine) and encoded in the encoder's frame size.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -35,6 +36,10 @@ class Pipeline {
     // ("interrupted" when the hook asked to stop).
     std::string Run(int64_t from, int64_t to, const PacketSink& sink, const ProgressHook& progress);
 
+    // Measures only the encoded samples from `from` up to `to` (counted as
+    // Run's packets are timed), as when parts of one file are encoded apart.
+    void MeasureOnly(int64_t from, int64_t to) { measureFrom_ = from, measureTo_ = to; }
+
     int64_t FramesEncoded() const { return encoded_; }
     const Loudness* Measured() const { return meter_ ? &meter_->Result() : nullptr; }
 
@@ -52,6 +57,7 @@ class Pipeline {
     int capacity_ = 0;
     int64_t encoded_ = 0;
     std::optional<LoudnessMeter> meter_;
+    int64_t measureFrom_ = 0, measureTo_ = INT64_MAX;
 };
 
 }  // namespace sonavert::encode
