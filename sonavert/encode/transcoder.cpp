@@ -28,4 +28,17 @@ TranscodeResult Transcode(const std::string& input, const std::string& output,
     return result;
 }
 
+std::string MeasureFile(const std::string& path, Loudness& out) {
+    AudioSource source;
+    const std::string problem = source.Open(path);
+    if (!problem.empty()) return "the output cannot be measured (" + problem + ")";
+    LoudnessMeter meter(source.Rate(), source.Layout());
+    while (const AVFrame* frame = source.Next())
+        if (frame->ch_layout.nb_channels == source.Layout().nb_channels) meter.Add(*frame);
+    if (!source.ReadError().empty())
+        return "the output cannot be measured (" + source.ReadError() + ")";
+    out = meter.Result();
+    return "";
+}
+
 }  // namespace sonavert::encode

@@ -25,4 +25,8 @@ TranscodeResult Transcode(const std::string& input, const std::string& output,
                           const EncodeSettings& settings, bool measure = false,
                           const ProgressHook& progress = {});
 
+// Measures the loudness of a finished file of any format FFmpeg decodes.
+// "" or why not.
+std::string MeasureFile(const std::string& path, Loudness& out);
+
 }  // namespace sonavert::encode
