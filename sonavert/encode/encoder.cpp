@@ -100,6 +100,14 @@ std::string Encoder::ChooseChannels(const EncodeSettings& settings, const Source
         av_channel_layout_copy(&layout, &source.layout);
     else
         av_channel_layout_default(&layout, count);
+    // An encoder with a list of layouts (AAC, Opus) takes its own layout of
+    // that many channels; the resampler maps the source's onto it.
+    for (const AVChannelLayout* l = encoder_->ch_layouts;
+         l && l->nb_channels && !LayoutTaken(encoder_, layout); ++l)
+        if (l->nb_channels == count) {
+            av_channel_layout_uninit(&layout);
+            av_channel_layout_copy(&layout, l);
+        }
     if (!LayoutTaken(encoder_, layout)) return refused;
     av_channel_layout_uninit(&codec_->ch_layout);
     codec_->ch_layout = layout;

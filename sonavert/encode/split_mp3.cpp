@@ -191,11 +191,15 @@ TranscodeResult TranscodeInParts(const std::string& input, const std::string& ou
         }
     }
     for (auto& thread : threads) thread.join();
-    for (const Part& part : pieces)
-        if (!part.error.empty()) {
-            result.error = part.error;
-            return result;
-        }
+    for (const Part& part : pieces) {
+        // A part that ends early means the file holds less than it declares:
+        // the next part's frames would not follow on.
+        if (part.error.empty() && part.endFrame >= 0 &&
+            static_cast<int64_t>(part.sizes.size()) != part.endFrame - part.firstFrame)
+            result.error = "the input is shorter than its header says";
+        if (!part.error.empty()) result.error = part.error;
+        if (!result.error.empty()) return result;
+    }
     int64_t joined = 0;
     result.error = Join(pieces, codec, output, joined);
     result.rate = codec.sample_rate;
