@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "encode_settings.h"
 #include "tonekit_binding.h"
 
 namespace sonavert {
@@ -39,12 +40,19 @@ struct ConversionJob {
     bool replaceOutput = false;      // an existing file of the output's name is replaced
     bool keepStoppedOutput = false;  // an encode stopped early still leaves its shorter output
     bool verify = false;             // the output's length is read back and compared
+    // Through FFmpeg's encoders (libsonavert-encode.so): FLAC, Opus, Ogg
+    // Vorbis, AAC and gapless MP3, straight from the input (CD tracks through
+    // the scratch file). Otherwise the library's encoders, as in the window.
+    bool throughEncoders = false;
+    encode::EncodeSettings encoder;
+    int parts = 1;                 // MP3 at a constant bit rate: encoded in parts at once
+    bool measureLoudness = false;  // ReplayGain: measured, the track's gain written
 };
 
 struct ConversionResult {
     enum class Status { kDone, kFailed, kStoppedBeforeEncode, kStopped };
     Status status = Status::kFailed;
-    std::string reason;  // for kFailed; "interrupted" for the stops
+    std::string reason;    // for kFailed; "interrupted" for the stops
 
     bool Done() const { return status == Status::kDone; }
 };
@@ -60,6 +68,8 @@ struct StepHooks {
     std::function<void(Phase)> phaseStarted;
     // The temporary output's name, before anything is written to it.
     std::function<void(const std::string&)> temporaryCreated;
+    // The output's loudness measurement (text form), once it is in place.
+    std::function<void(const std::string&)> measured;
     // The bitrate when the encode starts; the job's when empty.
     std::function<int32_t()> bitrateNow;
 };

@@ -19,16 +19,36 @@ bool ApplyValue(const std::string& name, const std::string& value, BatchOptions&
                 std::string& error) {
     int number = 0;
     if (name == "--to") {
-        const char* formats[] = {"mp3", "wma", "wav"};
-        for (int i = 0; i < 3; ++i)
-            if (value == formats[i]) o.format = i;
-        if (!o.format) error = "--to takes mp3, wma or wav, not '" + value + "'";
+        for (const char* format : {"mp3", "wma", "wav", "flac", "opus", "ogg", "m4a"})
+            if (value == format) o.format = value;
+        if (o.format.empty())
+            error = "--to takes mp3, wma, wav, flac, opus, ogg or m4a, not '" + value + "'";
     } else if (name == "--bitrate") {
-        if (ParseInt(value, number) &&
-            (number == 192 || number == 128 || number == 64 || number == 32))
+        if (ParseInt(value, number) && (number == 320 || number == 256 || number == 192 ||
+                                        number == 128 || number == 64 || number == 32))
             o.bitrate = number;
         else
-            error = "--bitrate takes 192, 128, 64 or 32, not '" + value + "'";
+            error = "--bitrate takes 320, 256, 192, 128, 64 or 32, not '" + value + "'";
+    } else if (name == "--quality") {
+        if (ParseInt(value, number) && number >= 0 && number <= 9)
+            o.quality = number;
+        else
+            error = "--quality takes 0 (best) to 9, not '" + value + "'";
+    } else if (name == "--rate") {
+        if (ParseInt(value, number) && number >= 8000 && number <= 192000)
+            o.rate = number;
+        else
+            error = "--rate takes a rate from 8000 to 192000 Hz, not '" + value + "'";
+    } else if (name == "--channels") {
+        if (ParseInt(value, number) && number >= 1 && number <= 8)
+            o.channels = number;
+        else
+            error = "--channels takes 1 to 8, not '" + value + "'";
+    } else if (name == "--replaygain") {
+        if (value == "track" || value == "album")
+            o.replaygain = value;
+        else
+            error = "--replaygain takes track or album, not '" + value + "'";
     } else if (name == "--output") {
         if (value.empty())
             error = "--output needs a folder";
@@ -53,8 +73,10 @@ bool ApplyValue(const std::string& name, const std::string& value, BatchOptions&
 }
 
 bool TakesValue(const std::string& name) {
-    return name == "--to" || name == "--bitrate" || name == "--output" || name == "--jobs" ||
-           name == "--on-exists";
+    for (const char* option : {"--to", "--bitrate", "--output", "--jobs", "--on-exists",
+                               "--quality", "--rate", "--channels", "--replaygain"})
+        if (name == option) return true;
+    return false;
 }
 
 bool ApplyFlag(const std::string& name, BatchOptions& o) {
@@ -126,8 +148,10 @@ const char* BatchHelp() {
     sonavert --convert - convert audio files without the window
 
 SYNOPSIS
-    sonavert --convert [--to mp3|wma|wav] [--bitrate 192|128|64|32] [--output DIR]
-                       [--jobs N] [--recursive] [--on-exists overwrite|skip|rename]
+    sonavert --convert [--to mp3|wma|wav|flac|opus|ogg|m4a] [--bitrate KBPS]
+                       [--quality 0-9] [--rate HZ] [--channels N]
+                       [--replaygain track|album] [--output DIR] [--jobs N]
+                       [--recursive] [--on-exists overwrite|skip|rename]
                        [--dry-run] [--no-verify] [--quiet] FILE|FOLDER...
     sonavert --help | --version
 
@@ -140,10 +164,23 @@ DESCRIPTION
     converter's settings; options override them for this run only.
 
 OPTIONS
-    --to FORMAT          mp3, wma or wav.
-    --bitrate KBPS       192, 128, 64 or 32 (MP3 and WMA).
+    --to FORMAT          mp3, wma, wav, flac, opus, ogg (Vorbis) or m4a (AAC).
+                         FLAC, Opus, Ogg and M4A keep the input's rate and
+                         channels (FLAC its bit depth too); Opus outputs are
+                         at 48,000 Hz unless the input is at a rate Opus takes.
+                         MP3 outputs are gapless: they decode to exactly the
+                         input's samples.
+    --bitrate KBPS       320, 256, 192, 128, 64 or 32 (lossy formats).
+    --quality Q          MP3 at a variable bit rate, 0 (best) to 9.
+    --rate HZ            resample to this rate (mp3, flac, opus, ogg, m4a).
+    --channels N         mix to N channels (mp3, flac, opus, ogg, m4a).
+    --replaygain MODE    measure loudness (EBU R128) and write ReplayGain 2.0
+                         tags: track, or album (the files of one input folder
+                         make an album; their tracks get both gains).
     --output DIR         the folder the outputs go to.
-    --jobs N             conversions at once (default: the number of cores).
+    --jobs N             conversions at once (default: the number of cores); a
+                         single input to constant-bit-rate MP3 is encoded in
+                         N parts at once.
     --recursive          search the given folders' subfolders too.
     --on-exists ACTION   when an output exists, or two inputs would make the same
                          output: rename (default; "name (2).mp3"), skip, or
@@ -157,8 +194,11 @@ EXIT STATUS
     0 every file converted (or skipped as asked), 1 a file failed, 2 bad usage,
     130 interrupted.
 
-EXAMPLE
+EXAMPLES
     sonavert --convert --to mp3 --bitrate 192 --output ~/Music/mp3 --recursive ~/Music/wav
+    sonavert --convert --to flac --replaygain album --output ~/Music/flac ~/Music/wav/album
+    sonavert --convert --to opus --bitrate 128 --channels 2 --output ~/phone ~/Music/flac
+    sonavert --convert --to mp3 --quality 2 --output ~/Music/mp3 ~/Music/wav
 )";
 }
 

@@ -12,8 +12,12 @@ enum class OnExists { kOverwrite, kSkip, kRename };
 
 struct BatchOptions {
     // Unset: the converter's saved settings decide.
-    std::optional<int> format;  // 0 MP3, 1 WMA, 2 WAV
+    std::string format;  // "mp3", "wma", "wav", "flac", "opus", "ogg", "m4a"; "": saved
     std::optional<int> bitrate;
+    int quality = -1;                         // MP3 VBR quality 0..9; -1: constant bit rate
+    int rate = 0;                             // 0: the source's (or the format's own)
+    int channels = 0;                         // 0: the source's (or the format's own)
+    std::string replaygain;                   // "", "track" or "album"
     std::optional<std::string> outputFolder;  // ending in '/'
     int jobs = 0;                             // 0: one per core
     bool recursive = false;

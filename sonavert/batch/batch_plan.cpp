@@ -92,7 +92,8 @@ std::vector<PlannedJob> BuildPlan(const Tonekit& tk, const std::vector<std::stri
                                   const PlanSettings& settings) {
     std::vector<PlannedJob> plan;
     std::set<std::string> seen, taken;
-    const char* extension = kMediaExtensions[settings.format];
+    const char* extension =
+        settings.extension.empty() ? kMediaExtensions[settings.format] : settings.extension.c_str();
     const std::vector<std::string> paths = Gather(tk, inputs, settings.recursive);
     InputFiles inputFiles;
     for (const auto& path : paths) inputFiles.Add(path);

@@ -28,7 +28,8 @@ struct PlannedJob {
 };
 
 struct PlanSettings {
-    int format = 0;  // 0 MP3, 1 WMA, 2 WAV
+    int format = 0;         // 0 MP3, 1 WMA, 2 WAV
+    std::string extension;  // the outputs' (".flac"); "": the format's above
     std::string outputFolder;
     bool recursive = false;
     OnExists onExists = OnExists::kRename;

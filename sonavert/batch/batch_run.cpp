@@ -58,6 +58,7 @@ struct Worker {
     bool started = false;  // the job has reported since it was handed over
     std::string scratchFolder;
     std::string temporary;  // the job's temporary output, once made
+    std::string loudness;   // its output's measurement, once reported
     int phase = 0;
     int percent = 0;
 
@@ -165,6 +166,7 @@ class Coordinator {
             w.job = job;
             w.started = false;
             w.temporary.clear();
+            w.loudness.clear();
             w.phase = 0;
             w.percent = 0;
             if (!settings_.terminal && !settings_.quiet)
@@ -220,6 +222,8 @@ class Coordinator {
                 w.started = true;
             } else if (line.rfind("t ", 0) == 0) {
                 w.temporary = line.substr(2);
+            } else if (line.rfind("g ", 0) == 0) {
+                w.loudness = line.substr(2);
             } else if (line.rfind("r ", 0) == 0 && w.job != kIdle) {
                 const bool ok = line.size() >= 3 && line[2] == '1';
                 Finished(w, {ok ? JobOutcome::Result::kDone : JobOutcome::Result::kFailed,
@@ -231,6 +235,9 @@ class Coordinator {
     void Finished(Worker& w, JobOutcome outcome) {
         const size_t job = w.job;
         outcomes_[job] = std::move(outcome);
+        if (outcomes_[job].result == JobOutcome::Result::kDone && !w.loudness.empty() &&
+            settings_.measured)
+            settings_.measured(job, w.loudness);
         w.job = kIdle;
         finished_ += Weight(plan_[job]);
         ++done_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct RunSettings {
     int jobs = 1;
     bool quiet = false;
     bool terminal = false;  // progress redrawn in place (stderr is a terminal)
+    // Told a finished job's output measurement (--replaygain).
+    std::function<void(size_t job, const std::string& loudness)> measured;
 };
 
 // Runs every job of `plan` that converts; returns one outcome per job.

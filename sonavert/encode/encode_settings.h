@@ -13,7 +13,10 @@ struct EncodeSettings {
     int channels = 0;            // 0: the source's (MP3: stereo)
 };
 
-// True for the formats made through FFmpeg's encoders.
-bool IsEncodedFormat(const std::string& format);
+// True for the formats only FFmpeg's encoders make (MP3 has the library's
+// encoder too).
+inline bool OnlyThroughEncoders(const std::string& format) {
+    return format == "flac" || format == "opus" || format == "ogg" || format == "m4a";
+}
 
 }  // namespace sonavert::encode

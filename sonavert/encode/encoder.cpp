@@ -60,10 +60,6 @@ bool SampleFormatTaken(const AVCodec* encoder, AVSampleFormat format) {
 
 }  // namespace
 
-bool IsEncodedFormat(const std::string& format) {
-    return Find(format) != nullptr;
-}
-
 std::string Encoder::ChooseRate(const EncodeSettings& settings, const SourceShape& source) {
     const int* rates = encoder_->supported_samplerates;
     if (settings.rate > 0) {

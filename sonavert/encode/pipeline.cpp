@@ -41,6 +41,9 @@ std::string Pipeline::SetUpResampler() {
     // soxr at 28 bits (as sox's "very high" quality) when the rate changes.
     av_opt_set(raw, "resampler", "soxr", 0);
     av_opt_set_int(raw, "precision", 28, 0);
+    // A mono source made stereo plays the same in both channels, at its own
+    // level (not 3 dB down, as a centre channel is spread).
+    if (source_.Layout().nb_channels == 1) av_opt_set_double(raw, "center_mix_level", 1.0, 0);
     if ((result = swr_init(raw)) < 0) return "the resampler cannot start: " + ErrorText(result);
     fifo_.reset(av_audio_fifo_alloc(codec.sample_fmt, codec.ch_layout.nb_channels,
                                     encoder_.FrameSamples()));
