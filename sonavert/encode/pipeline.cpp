@@ -41,9 +41,12 @@ std::string Pipeline::SetUpResampler() {
     // soxr at 28 bits (as sox's "very high" quality) when the rate changes.
     av_opt_set(raw, "resampler", "soxr", 0);
     av_opt_set_int(raw, "precision", 28, 0);
-    // A mono source made stereo plays the same in both channels, at its own
-    // level (not 3 dB down, as a centre channel is spread).
-    if (source_.Layout().nb_channels == 1) av_opt_set_double(raw, "center_mix_level", 1.0, 0);
+    // A mono source made stereo plays the same in both channels at its own
+    // level, as the library's reader makes it (the resampler would spread it
+    // 3 dB down, as a centre channel).
+    const double monoToStereo[2] = {1.0, 1.0};
+    if (source_.Layout().nb_channels == 1 && codec.ch_layout.nb_channels == 2)
+        swr_set_matrix(raw, monoToStereo, 1);
     if ((result = swr_init(raw)) < 0) return "the resampler cannot start: " + ErrorText(result);
     fifo_.reset(av_audio_fifo_alloc(codec.sample_fmt, codec.ch_layout.nb_channels,
                                     encoder_.FrameSamples()));
