@@ -155,12 +155,18 @@ class Coordinator {
     // Gives each idle worker the next job.
     void Assign() {
         for (auto& w : workers_) {
-            if (w.job != kIdle || w.reportFd < 0 || StopRequested() || pending_.empty()) continue;
+            if (w.job != kIdle || w.reportFd < 0 || w.commandFd < 0 || StopRequested() ||
+                pending_.empty())
+                continue;
             const size_t job = pending_.front();
             pending_.pop_front();
             const std::string line = std::to_string(job) + "\n";
             if (write(w.commandFd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
-                outcomes_[job] = {JobOutcome::Result::kFailed, "the worker cannot be reached"};
+                // The worker is leaving (it was told to stop): the job goes to
+                // the one that replaces it.
+                pending_.push_front(job);
+                close(w.commandFd);
+                w.commandFd = -1;
                 continue;
             }
             w.job = job;
