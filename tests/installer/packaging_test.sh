@@ -15,6 +15,7 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 
 expected_tree="bin/sonavert
 bin/wavshift
+lib/libsonavert-encode.so
 lib/libtonekit.so
 share/applications/sonavert.desktop
 share/applications/wavshift.desktop
