@@ -10,10 +10,10 @@ build=${1:-build}
 source bench/common.sh
 source bench/common_program.sh
 
-wav=$data/batch-wav
+wav=$PWD/$data/batch-wav
 mkdir -p "$wav"
 for i in $(seq 1 40); do make_input "batch-wav/song$i.wav" 44100 2 30; done
-out=$data/batch-out
+out=$PWD/$data/batch-out
 # peer COMMAND: COMMAND (with $1 an input, $2 the output folder) on every
 # input, two at a time.
 peer() {

@@ -23,7 +23,9 @@ printf '%-40s %8.1f %8.1f %8.2f\n' "--jobs 1" "$one_wall" "$one_cpu" "$(echo "$o
 printf '%-40s %8.1f %8.1f %8.2f\n' "lame alone" "$lame_wall" "$lame_cpu" "$(echo "$lame_wall / $two_wall" | bc -l)"
 frames() { ffmpeg -v error -i "$1" -f s16le -ac 1 - | wc -c | awk '{print $1 / 2}'; }
 echo "decoded frames: input $(frames "$in"), --jobs 2 $(frames "$data/two/in44k-1h.mp3"), --jobs 1 $(frames "$data/one/in44k-1h.mp3")"
-ffmpeg -nostats -v info -i "$data/one/in44k-1h.mp3" -i "$data/two/in44k-1h.mp3" -filter_complex \
-  "[0:a][1:a]amix=inputs=2:weights='1 -1':normalize=0,astats=measure_overall=RMS_level:measure_perchannel=none" \
-  -f null - 2>&1 | awk '/RMS level/ {print "difference --jobs 2 - --jobs 1, RMS: " $NF " dBFS"}'
-rm -rf "$data/two" "$data/one" "$data/lame.mp3"
+ffmpeg -v error -y -i "$data/one/in44k-1h.mp3" "$data/one.wav"
+ffmpeg -v error -y -i "$data/two/in44k-1h.mp3" "$data/two.wav"
+echo "--jobs 1 decoded, RMS: $(sox "$data/one.wav" -n stat 2>&1 | awk '/RMS +amp/ {print $3}')," \
+  "difference --jobs 2 - --jobs 1, RMS: $(sox -m -v 1 "$data/one.wav" -v -1 "$data/two.wav" -n stat 2>&1 |
+  awk '/RMS +amp/ {print $3}')"
+rm -rf "$data/two" "$data/one" "$data/lame.mp3" "$data/one.wav" "$data/two.wav"
