@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     for (const char* sub : {"wav", "jobs1", "jobs2", "lame", "wma", "ffmpeg", "program"})
         fs::create_directories(root / sub);
     // A program folder of its own, so the settings and scratch files stay there.
-    for (const char* file : {"sonavert", "libtonekit.so"})
+    for (const char* file : {"sonavert", "libtonekit.so", "libsonavert-encode.so"})
         fs::copy_file(self / file, root / "program" / file);
     for (int i = 0; i < files; ++i) {
         const fs::path wav = root / "wav" / ("song" + std::to_string(i) + ".wav");

@@ -17,6 +17,7 @@
 #include "audio/wav_format.h"
 #include "batch/wav_segment.h"
 #include "converter.h"
+#include "encode_module.h"
 #include "media_tags.h"
 #include "scratch_file.h"
 #include "util/regular_file.h"
@@ -129,11 +130,13 @@ bool Encode(const Tonekit& tk, int format, const std::string& scratch, const std
     return tk.WAV2WMA(scratch.c_str(), output.c_str(), bitrate, hooks.progress) == 0;
 }
 
+constexpr const char* kFormatNames[] = {"mp3", "wma", "wav"};
+
 // Why an output of `actual` seconds is not a faithful copy of `expected`
-// seconds of decoded input, or "".
-std::string LengthProblem(double actual, double expected, int format) {
+// seconds of decoded input (give or take `padding`), or "".
+std::string LengthProblem(double actual, double expected, double padding) {
     if (actual <= 0) return "the output cannot be read back";
-    if (std::fabs(actual - expected) <= kPaddingSeconds[format]) return "";
+    if (std::fabs(actual - expected) <= padding) return "";
     return "the output lasts " + Fixed2(actual) + " s, the input " + Fixed2(expected) + " s";
 }
 
@@ -149,6 +152,7 @@ class Conversion {
     }
 
     ConversionResult Run() {
+        if (job_.throughEncoders) return RunThroughEncoders();
         if (job_.format == kWav && WavTooLong(job_.declaredDuration / kTicksPerSecond))
             return Failed(TooLongForWav());
         Started(Phase::kDecoding);
@@ -173,28 +177,107 @@ class Conversion {
         if (job_.format == kWav && WavTooLong(seconds)) return Failed(TooLongForWav());
 
         Started(Phase::kEncoding);
-        temporary_ = CreateTemporaryFile(FolderOf(job_.output));
-        if (temporary_.empty())
-            return Failed(SpaceOr(
-                FolderOf(job_.output), errno,
-                std::string("the output folder cannot be written (") + std::strerror(errno) + ")"));
-        if (hooks_.temporaryCreated) hooks_.temporaryCreated(temporary_);
+        if (!MakeTemporaryOutput()) return Failed(OutputFolderProblem());
         const int32_t bitrate = hooks_.bitrateNow ? hooks_.bitrateNow() : job_.bitrate;
         const bool encoded = Encode(tk_, job_.format, scratch_, temporary_, bitrate, hooks_);
         const int encodeError = errno;
         if (Stopped()) return Stop();
         if (!encoded)
             return Failed(SpaceOr(FolderOf(job_.output), encodeError, "the encoder failed"));
-        if (!WriteMediaTags(temporary_, job_.format,
-                            job_.tags ? *job_.tags : ReadMediaTags(job_.input)))
+        return Complete(kFormatNames[job_.format], seconds, kPaddingSeconds[job_.format], "");
+    }
+
+    // FFmpeg's encoders, straight from the input; a CD track, and a CUE
+    // sheet's track, go through the scratch file first.
+    ConversionResult RunThroughEncoders() {
+        std::string why;
+        const encode::EncodeModule* module = encode::LoadEncodeModule(&why);
+        if (!module) return Failed("the encoders cannot be loaded (" + why + ")");
+        std::string source = job_.input;
+        if (job_.type == kCdTrack || job_.segmentStart) {
+            Started(Phase::kDecoding);
+            if (!CreateScratchFile(scratch_))
+                return Failed(
+                    SpaceOr(FolderOf(scratch_), errno, "the scratch file cannot be made"));
+            bool decoder = false;
+            const bool decoded = Decode(tk_, job_, scratch_, hooks_, decoder);
+            const int decodeError = errno;
+            const std::string decoderError = decoder ? tk_.MediaError() : "";
+            if (Stopped()) return {Status::kStoppedBeforeEncode, "interrupted"};
+            if (!decoded || WavSeconds(scratch_) <= 0)
+                return Failed(DecodeFailure(decodeError, decoderError));
+            std::string cutProblem;
+            if (job_.segmentStart &&
+                !batch::CutWavToSegment(scratch_, *job_.segmentStart, job_.segmentEnd, cutProblem))
+                return Failed(cutProblem);
+            source = scratch_;
+        }
+        Started(Phase::kEncoding);
+        if (!MakeTemporaryOutput()) return Failed(OutputFolderProblem());
+        encode::ConvertRequest request{source,     temporary_,           job_.encoder,
+                                       job_.parts, job_.measureLoudness, {}};
+        request.progress = [this](int percent) {
+            return !(hooks_.progress && hooks_.progress(percent) != 0) && !Stopped();
+        };
+        encode::ConvertOutcome outcome;
+        module->convert(request, outcome);
+        if (Stopped()) return Stop();
+        if (!outcome.error.empty()) return Failed(outcome.error);
+        const double seconds =
+            outcome.rate > 0 ? static_cast<double>(outcome.frames) / outcome.rate : 0;
+        const double declared = job_.declaredDuration / kTicksPerSecond;
+        if (job_.type != kCdTrack && declared > seconds * (1 + kTruncatedShare) + kTruncatedSeconds)
+            return Failed("the input is cut short: it declares " + Fixed2(declared) +
+                          " s and holds " + Fixed2(seconds) + " s");
+        // Outputs of these encoders end within one codec frame of the input.
+        const double padding = 0.1 + 2048.0 / std::max(outcome.rate, 8000);
+        return Complete(job_.encoder.format, seconds, padding, outcome.loudness);
+    }
+
+    // The encoded temporary output gets its tags (and gain), is checked and
+    // takes its name.
+    ConversionResult Complete(const std::string& format, double seconds, double padding,
+                              std::string loudness) {
+        if (!WriteMediaTags(temporary_, format, job_.tags ? *job_.tags : ReadMediaTags(job_.input)))
             return Failed(SpaceOr(FolderOf(job_.output), errno, "the tags cannot be written"));
-        if (job_.verify) {
-            const std::string problem = LengthProblem(OutputSeconds(), seconds, job_.format);
+        if (job_.measureLoudness) {
+            const std::string problem = WriteTrackGain(format, loudness);
             if (!problem.empty()) return Failed(problem);
         }
-        return PutInPlace() ? ConversionResult{Status::kDone, ""}
-                            : Failed("the output cannot take its name (" +
-                                     std::string(std::strerror(errno)) + ")");
+        if (job_.verify) {
+            const std::string problem = LengthProblem(OutputSeconds(), seconds, padding);
+            if (!problem.empty()) return Failed(problem);
+        }
+        if (!PutInPlace())
+            return Failed("the output cannot take its name (" + std::string(std::strerror(errno)) +
+                          ")");
+        if (hooks_.measured && !loudness.empty()) hooks_.measured(loudness);
+        return {Status::kDone, ""};
+    }
+
+    // Measures the output unless the encoder did, and writes the track's gain.
+    std::string WriteTrackGain(const std::string& format, std::string& loudness) {
+        std::string why;
+        const encode::EncodeModule* module = encode::LoadEncodeModule(&why);
+        if (!module) return "the loudness cannot be measured (" + why + ")";
+        if (loudness.empty()) {
+            const std::string problem = module->measure(temporary_, loudness);
+            if (!problem.empty()) return problem;
+        }
+        return module->writeGain(temporary_, format, loudness, {});
+    }
+
+    bool MakeTemporaryOutput() {
+        temporary_ = CreateTemporaryFile(FolderOf(job_.output));
+        if (temporary_.empty()) return false;
+        if (hooks_.temporaryCreated) hooks_.temporaryCreated(temporary_);
+        return true;
+    }
+
+    std::string OutputFolderProblem() const {
+        return SpaceOr(
+            FolderOf(job_.output), errno,
+            std::string("the output folder cannot be written (") + std::strerror(errno) + ")");
     }
 
   private:
@@ -231,7 +314,7 @@ class Conversion {
     }
 
     double OutputSeconds() const {
-        if (job_.format == kWav) return WavSeconds(temporary_);
+        if (!job_.throughEncoders && job_.format == kWav) return WavSeconds(temporary_);
         uint64_t duration = 0;
         const bool opened = tk_.OpenWMA(kProbeSlot, temporary_.c_str(), 0, &duration) != 0;
         tk_.CloseWMA(kProbeSlot);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "encode_settings.h"
 #include "media_tags.h"
 
 #include "tonekit_binding.h"
@@ -46,12 +47,19 @@ struct ConversionJob {
     // no end: to the end of the input.
     std::optional<uint32_t> segmentStart, segmentEnd;
     std::optional<MediaTags> tags;  // written instead of the input's own
+    // Through FFmpeg's encoders (libsonavert-encode.so): FLAC, Opus, Ogg
+    // Vorbis, AAC and gapless MP3, straight from the input (CD tracks through
+    // the scratch file). Otherwise the library's encoders, as in the window.
+    bool throughEncoders = false;
+    encode::EncodeSettings encoder;
+    int parts = 1;                 // MP3 at a constant bit rate: encoded in parts at once
+    bool measureLoudness = false;  // ReplayGain: measured, the track's gain written
 };
 
 struct ConversionResult {
     enum class Status { kDone, kFailed, kStoppedBeforeEncode, kStopped };
     Status status = Status::kFailed;
-    std::string reason;  // for kFailed; "interrupted" for the stops
+    std::string reason;    // for kFailed; "interrupted" for the stops
 
     bool Done() const { return status == Status::kDone; }
 };
@@ -67,6 +75,8 @@ struct StepHooks {
     std::function<void(Phase)> phaseStarted;
     // The temporary output's name, before anything is written to it.
     std::function<void(const std::string&)> temporaryCreated;
+    // The output's loudness measurement (text form), once it is in place.
+    std::function<void(const std::string&)> measured;
     // The bitrate when the encode starts; the job's when empty.
     std::function<int32_t()> bitrateNow;
 };

@@ -6,8 +6,11 @@
 #include <taglib/flacfile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
+#include <taglib/mp4file.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/tpropertymap.h>
+#include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 
 #include "conversion_steps.h"
@@ -116,6 +119,43 @@ bool WriteWav(const std::string& output, const MediaTags& tags) {
     return file.save(TagLib::RIFF::WAV::File::Info, TagLib::File::StripOthers);
 }
 
+TagLib::FLAC::Picture* FlacCover(const MediaTags& tags) {
+    auto* picture = new TagLib::FLAC::Picture;
+    picture->setType(TagLib::FLAC::Picture::FrontCover);
+    picture->setMimeType(tags.coverMime);
+    picture->setData(CoverBytes(tags));
+    return picture;
+}
+
+// FLAC, Ogg Vorbis and Opus: Vorbis comments, the cover as a picture block.
+template <typename File>
+bool WriteXiph(const std::string& output, const MediaTags& tags) {
+    File file(output.c_str(), false);
+    if (!file.isValid()) return false;
+    file.setProperties(TextProperties(tags));
+    if (!tags.cover.empty()) {
+        if constexpr (std::is_same_v<File, TagLib::FLAC::File>)
+            file.addPicture(FlacCover(tags));
+        else
+            file.tag()->addPicture(FlacCover(tags));
+    }
+    return file.save();
+}
+
+bool WriteM4a(const std::string& output, const MediaTags& tags) {
+    TagLib::MP4::File file(output.c_str(), false);
+    if (!file.isValid() || !file.tag()) return false;
+    file.setProperties(TextProperties(tags));
+    if (!tags.cover.empty()) {
+        const auto kind = tags.coverMime == "image/png" ? TagLib::MP4::CoverArt::PNG
+                                                        : TagLib::MP4::CoverArt::JPEG;
+        TagLib::MP4::CoverArtList covers;
+        covers.append(TagLib::MP4::CoverArt(kind, CoverBytes(tags)));
+        file.tag()->setItem("covr", covers);
+    }
+    return file.save();
+}
+
 }  // namespace
 
 bool MediaTags::Empty() const {
@@ -149,6 +189,16 @@ bool WriteMediaTags(const std::string& output, int format, const MediaTags& tags
     if (format == kMp3) return WriteMp3(output, tags);
     if (format == kWma) return WriteWma(output, tags);
     return WriteWav(output, tags);
+}
+
+bool WriteMediaTags(const std::string& output, const std::string& format, const MediaTags& tags) {
+    if (tags.Empty()) return true;
+    if (format == "flac") return WriteXiph<TagLib::FLAC::File>(output, tags);
+    if (format == "ogg") return WriteXiph<TagLib::Ogg::Vorbis::File>(output, tags);
+    if (format == "opus") return WriteXiph<TagLib::Ogg::Opus::File>(output, tags);
+    if (format == "m4a") return WriteM4a(output, tags);
+    const int described = format == "wma" ? kWma : format == "wav" ? kWav : kMp3;
+    return WriteMediaTags(output, described, tags);
 }
 
 }  // namespace sonavert

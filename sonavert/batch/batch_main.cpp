@@ -10,12 +10,14 @@
 #include <thread>
 
 #include "after_conversion.h"
+#include "album_gain.h"
 #include "batch_options.h"
 #include "batch_plan.h"
 #include "batch_run.h"
 #include "batch_worker.h"
 #include "converter.h"
 #include "output_tree.h"
+#include "encode_module.h"
 #include "program_paths.h"
 #include "settings.h"
 #include "util/dynamic_library.h"
@@ -32,25 +34,20 @@ int UsageError(const std::string& error) {
     return kUsage;
 }
 
+constexpr const char* kDescribedFormats[] = {"mp3", "wma", "wav"};
+
 struct Choices {
     PlanSettings plan;
+    std::string format;  // by name
     int32_t bitrate = 128;
     std::string cacheFolder;
 };
 
-// The formats the conversion steps make today; the others are refused
-// rather than made wrongly.
-int FormatIndex(const std::string& format) {
-    const char* formats[] = {"mp3", "wma", "wav"};
-    for (int i = 0; i < 3; ++i)
-        if (format == formats[i]) return i;
-    return -1;
-}
-
-std::string Unavailable(const BatchOptions& o, int format) {
-    if (format < 0) return "--to " + o.format + " is not available in this build";
-    if (o.quality >= 0 || o.rate || o.channels || !o.replaygain.empty())
-        return "--quality, --rate, --channels and --replaygain are not available in this build";
+// Options that only some formats take.
+std::string FormatMismatch(const BatchOptions& o, const std::string& format) {
+    if (o.quality >= 0 && format != "mp3") return "--quality applies to mp3 only";
+    if ((o.rate || o.channels) && (format == "wma" || format == "wav"))
+        return "--rate and --channels apply to mp3, flac, opus, ogg and m4a";
     return "";
 }
 
@@ -59,12 +56,11 @@ bool Choose(const BatchOptions& o, Choices& c, std::string& error) {
     const ProgramPaths paths = FindProgramPaths(tonekit::util::ProgramFolder(),
                                                 [](const char* name) { return std::getenv(name); });
     const Settings saved = LoadSettings(paths.settingsFile, paths.defaults);
-    const char* saveable[] = {"mp3", "wma", "wav"};
-    const std::string format =
-        o.format.empty() ? saveable[std::clamp(saved.formatIndex, 0, 2)] : o.format;
-    c.plan.format = FormatIndex(format);
-    if (error = Unavailable(o, c.plan.format); !error.empty()) return false;
-    c.plan.extension = "." + format;
+    c.format = o.format.empty() ? kDescribedFormats[std::clamp(saved.formatIndex, 0, 2)] : o.format;
+    for (int i = 0; i < 3; ++i)
+        if (c.format == kDescribedFormats[i]) c.plan.format = i;
+    c.plan.extension = "." + c.format;
+    if (!(error = FormatMismatch(o, c.format)).empty()) return false;
     c.plan.outputFolder = o.outputFolder.value_or(saved.outputFolder);
     c.plan.recursive = o.recursive;
     c.plan.flat = o.flat;
@@ -103,6 +99,33 @@ void MakeOutputFolders(std::vector<PlannedJob>& plan) {
     }
 }
 
+// FLAC, Opus, Ogg, M4A and MP3 go through FFmpeg's encoders (MP3 then
+// carries its delay and padding, and a single long one is encoded in parts
+// on every core); the module is loaded here, before the workers fork, so they
+// share it. Plain MP3 falls back to the library's encoder without it.
+bool ChooseEncoders(const BatchOptions& o, const Choices& c, const std::vector<PlannedJob>& plan,
+                    RunSettings& run) {
+    const bool needed = encode::OnlyThroughEncoders(c.format) || o.quality >= 0 || o.rate ||
+                        o.channels || !o.replaygain.empty();
+    if (!needed && c.format != "mp3") return true;
+    std::string why;
+    if (!encode::LoadEncodeModule(&why)) {
+        std::fprintf(stderr, "sonavert: the encoders cannot be loaded: %s\n", why.c_str());
+        return !needed;
+    }
+    WorkerSettings& worker = run.worker;
+    worker.throughEncoders = c.format != "wma" && c.format != "wav";
+    worker.encoder.format = c.format;
+    worker.encoder.bitrate = c.bitrate;
+    worker.encoder.quality = o.quality;
+    worker.encoder.rate = o.rate;
+    worker.encoder.channels = o.channels;
+    worker.measureLoudness = !o.replaygain.empty();
+    const auto converts = std::count_if(plan.begin(), plan.end(), Converts);
+    if (converts == 1 && c.format == "mp3" && o.quality < 0) worker.parts = run.jobs;
+    return true;
+}
+
 int Convert(const BatchOptions& o, const std::string& libraryPath) {
     Choices choices;
     std::string error;
@@ -121,14 +144,21 @@ int Convert(const BatchOptions& o, const std::string& libraryPath) {
     if (o.verbose) PrintPlan(plan, stderr);
     CatchStopSignals();
     RunSettings run;
-    run.worker = {choices.plan.format, choices.bitrate, o.verify, ""};
+    run.worker.format = choices.plan.format;
+    run.worker.bitrate = choices.bitrate;
+    run.worker.verify = o.verify;
     run.scratchParent = choices.cacheFolder;
     run.jobs = o.jobs > 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
+    if (!ChooseEncoders(o, choices, plan, run)) return 1;
     run.quiet = o.quiet;
     run.terminal = isatty(STDERR_FILENO) != 0;
     run.verbose = o.verbose;
     run.finished = AfterConversion(plan, o.keepTime, o.deleteSource);
-    const auto outcomes = RunPlan(library.api(), plan, run);
+    std::vector<std::string> loudness(plan.size());
+    run.measured = [&](size_t job, const std::string& text) { loudness[job] = text; };
+    auto outcomes = RunPlan(library.api(), plan, run);
+    if (o.replaygain == "album" && !StopRequested())
+        WriteAlbumGains(plan, loudness, outcomes, choices.format);
     PrintSummary(plan, outcomes, stdout);
     if (StopRequested()) return kInterrupted;
     for (const auto& outcome : outcomes)

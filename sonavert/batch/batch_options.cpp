@@ -223,14 +223,20 @@ DESCRIPTION
     the same command again converts only what is new.
 
 OPTIONS
-    -t, --to FORMAT        mp3, wma, wav, flac, opus, ogg or m4a.
+    -t, --to FORMAT        mp3, wma, wav, flac, opus, ogg (Vorbis) or m4a (AAC).
+                           FLAC, Opus, Ogg and M4A keep the input's rate and
+                           channels (FLAC its bit depth too); Opus outputs are
+                           at 48,000 Hz unless the input is at a rate Opus
+                           takes. MP3 outputs are gapless: they decode to
+                           exactly the input's samples.
     -b, --bitrate KBPS     320, 256, 192, 128, 64 or 32 (constant bitrate).
     -q, --quality N        MP3 variable bitrate, 0 (best) to 9.
         --rate HZ          output sample rate (default: 44,100 for MP3, WMA and
                            WAV; the source's for the other formats).
         --channels N       output channels, 1 to 8.
-        --replaygain MODE  track or album: measure loudness and write
-                           ReplayGain tags (album: the files of one folder).
+        --replaygain MODE  track or album: measure loudness (EBU R128) and
+                           write ReplayGain 2.0 tags (album: the files of one
+                           input folder; their tracks get both gains).
     -o, --output DIR       the folder the outputs go to; created when missing.
     -r, --recursive        search the given folders' subfolders too, and
                            rebuild their tree under the output folder.
@@ -241,7 +247,9 @@ OPTIONS
                            makes folders (the input tree is then not rebuilt).
                            A file name that uses a missing tag is the input's
                            name; a folder that does is left out.
-    -j, --jobs N           conversions at once (default: the number of cores).
+    -j, --jobs N           conversions at once (default: the number of cores);
+                           a single input to constant-bit-rate MP3 is encoded
+                           in N parts at once.
         --on-exists ACTION when an output existed before the run: skip
                            (default), rename ("name (2).mp3") or overwrite. Two
                            inputs that would make one name never replace each
@@ -268,6 +276,8 @@ EXAMPLES
     sonavert --convert -t flac -r -o ~/Music/flac \
              --name '{albumartist}/{album}/{track:02} {title}' ~/Rips
     sonavert --convert -t opus --shard 3/8 -r -o /shared/opus /shared/library
+    sonavert --convert -t flac --replaygain album -o ~/Music/flac ~/Music/wav/album
+    sonavert --convert -t mp3 -q 2 -o ~/Music/mp3 ~/Music/wav
 )";
 }
 

@@ -58,6 +58,7 @@ struct Worker {
     bool started = false;  // the job has reported since it was handed over
     std::string scratchFolder;
     std::string temporary;  // the job's temporary output, once made
+    std::string loudness;   // its output's measurement, once reported
     int phase = 0;
     int percent = 0;
 
@@ -154,7 +155,9 @@ class Coordinator {
     // Gives each idle worker the next job.
     void Assign() {
         for (auto& w : workers_) {
-            if (w.job != kIdle || w.reportFd < 0 || StopRequested() || pending_.empty()) continue;
+            if (w.job != kIdle || w.reportFd < 0 || w.commandFd < 0 || StopRequested() ||
+                pending_.empty())
+                continue;
             const size_t job = pending_.front();
             pending_.pop_front();
             const std::string line = std::to_string(job) + "\n";
@@ -169,6 +172,7 @@ class Coordinator {
             w.job = job;
             w.started = false;
             w.temporary.clear();
+            w.loudness.clear();
             w.phase = 0;
             w.percent = 0;
             if (!settings_.terminal && !settings_.quiet)
@@ -228,6 +232,8 @@ class Coordinator {
                 w.started = true;
             } else if (line.rfind("t ", 0) == 0) {
                 w.temporary = line.substr(2);
+            } else if (line.rfind("g ", 0) == 0) {
+                w.loudness = line.substr(2);
             } else if (line.rfind("r ", 0) == 0 && w.job != kIdle) {
                 const bool ok = line.size() >= 3 && line[2] == '1';
                 Finished(w, {ok ? JobOutcome::Result::kDone : JobOutcome::Result::kFailed,
@@ -241,6 +247,9 @@ class Coordinator {
         std::vector<std::string> steps;
         if (settings_.finished) settings_.finished(job, outcome, steps);
         outcomes_[job] = std::move(outcome);
+        if (outcomes_[job].result == JobOutcome::Result::kDone && !w.loudness.empty() &&
+            settings_.measured)
+            settings_.measured(job, w.loudness);
         w.job = kIdle;
         if (settings_.verbose)
             for (const auto& step : steps) Note(step);

@@ -28,6 +28,8 @@ struct RunSettings {
     // Called as each job ends, before it is reported; may change its outcome
     // and add the steps it took for --verbose.
     std::function<void(size_t job, JobOutcome& outcome, std::vector<std::string>& steps)> finished;
+    // Told a finished job's output measurement (--replaygain).
+    std::function<void(size_t job, const std::string& loudness)> measured;
 };
 
 // Runs every job of `plan` that converts; returns one outcome per job.

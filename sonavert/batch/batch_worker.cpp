@@ -26,9 +26,16 @@ void OnStopSignal(int) {
     g_stop = 1;
 }
 
+// Writes a whole line, however long (a loudness measurement passes the
+// pipe's atomic size).
 void Report(const std::string& line) {
     const std::string text = line + "\n";
-    if (g_reportFd >= 0) static_cast<void>(write(g_reportFd, text.data(), text.size()));
+    for (size_t done = 0; g_reportFd >= 0 && done < text.size();) {
+        const ssize_t n = write(g_reportFd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        done += static_cast<size_t>(n);
+    }
 }
 
 int32_t WorkerProgress(int32_t percent) {
@@ -60,6 +67,10 @@ ConversionJob JobFor(const PlannedJob& planned, const WorkerSettings& settings) 
         job.segmentEnd = planned.segmentEnd;
     }
     job.tags = planned.tags;
+    job.throughEncoders = settings.throughEncoders;
+    job.encoder = settings.encoder;
+    job.parts = settings.parts;
+    job.measureLoudness = settings.measureLoudness;
     return job;
 }
 
@@ -69,6 +80,7 @@ std::string Convert(const Tonekit& tk, const PlannedJob& planned, const WorkerSe
     hooks.stopRequested = [] { return g_stop != 0; };
     hooks.phaseStarted = StartPhase;
     hooks.temporaryCreated = [](const std::string& path) { Report("t " + path); };
+    hooks.measured = [](const std::string& loudness) { Report("g " + loudness); };
     const ConversionResult result =
         ConvertFile(tk, JobFor(planned, settings), settings.scratchFolder + "temp.wav", hooks);
     return result.Done() ? "" : result.reason;

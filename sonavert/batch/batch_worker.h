@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "batch_plan.h"
+#include "encode_settings.h"
 #include "tonekit_binding.h"
 
 namespace sonavert::batch {
@@ -16,14 +17,19 @@ struct WorkerSettings {
     int32_t bitrate = 128;
     bool verify = true;
     std::string scratchFolder;  // a folder only this worker uses
+    // FLAC, Opus, Ogg, M4A and gapless MP3 through FFmpeg's encoders.
+    bool throughEncoders = false;
+    encode::EncodeSettings encoder;
+    int parts = 1;                 // a single long MP3: encoded in parts at once
+    bool measureLoudness = false;  // --replaygain
 };
 
 // A worker reads job numbers (indexes into the plan), one per line, from its
 // command pipe and converts them one at a time until the pipe closes. For
 // each it writes on its report pipe "p <phase> <percent>" while it works,
-// "t <path>" once its temporary output exists, then "r 1" or
-// "r 0 <reason>". One worker serves many jobs, so the codecs are loaded once
-// per worker.
+// "t <path>" once its temporary output exists, "g <loudness>" when it
+// measured the output, then "r 1" or "r 0 <reason>". One worker serves many jobs, so the codecs are
+// loaded once per worker.
 //
 // SIGINT, SIGTERM or SIGHUP fail the job under way as interrupted and end the
 // worker; so does its coordinator's death (the worker asks for SIGTERM then).

@@ -16,7 +16,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
-expected_tree=$(printf '%s\n' bin/{sonavert,wavshift} lib/sonavert/libtonekit.so \
+expected_tree=$(printf '%s\n' bin/{sonavert,wavshift} lib/sonavert/{libtonekit.so,libsonavert-encode.so} \
   share/applications/{sonavert,wavshift}.desktop share/bash-completion/completions/sonavert \
   share/doc/sonavert/{changelog.gz,copyright,sonavert-help.html} share/lintian/overrides/sonavert \
   share/man/man1/{sonavert,wavshift}.1.gz share/metainfo/org.sonavert.Sonavert.metainfo.xml \

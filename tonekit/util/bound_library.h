@@ -20,13 +20,9 @@ class BoundLibrary {
     // Loads `path`, or libtonekit.so from the program's folder and then the
     // system's search when `path` is empty, and binds every function.
     bool Load(const std::string& path, std::string& error) {
-        auto candidates =
-            path.empty() ? LibraryCandidates("libtonekit.so") : std::vector<std::string>{path};
-        // A system install keeps it in <prefix>/lib/sonavert/.
-        if (path.empty())
-            candidates.insert(candidates.begin() + 1,
-                              ProgramFolder() + "../lib/sonavert/libtonekit.so");
-        return LoadFirst(candidates, error);
+        return LoadFirst(
+            path.empty() ? LibraryCandidates("libtonekit.so") : std::vector<std::string>{path},
+            error);
     }
 
     // Loads the first of `candidates` that loads and binds every function. On

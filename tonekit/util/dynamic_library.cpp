@@ -16,11 +16,13 @@ std::string ProgramFolder() {
 }
 
 std::vector<std::string> LibraryCandidates(const std::string& fileName) {
-    // A system install keeps its libraries in <prefix>/lib beside <prefix>/bin.
-    // They are named here rather than left to the program's run path, which
-    // dlopen does not consult when a sanitizer intercepts the call.
+    // A system install keeps its own libraries in <prefix>/lib/sonavert beside
+    // <prefix>/bin (older installs in <prefix>/lib). They are named here rather
+    // than left to the program's run path, which dlopen does not consult when
+    // a sanitizer intercepts the call.
     const std::string folder = ProgramFolder();
-    return {folder + fileName, folder + "../lib/" + fileName, fileName};
+    return {folder + fileName, folder + "../lib/sonavert/" + fileName, folder + "../lib/" + fileName,
+            fileName};
 }
 
 DynamicLibrary::~DynamicLibrary() {

@@ -26,17 +26,21 @@ std::string Quote(const std::string& text) {
     return "'" + text + "'";
 }
 
-// Every format tag ffprobe reads from a file, by lower-case name.
+// Every tag ffprobe reads from a file (the container's, or the audio
+// stream's as in Ogg), by lower-case name.
 std::map<std::string, std::string> Tags(const std::string& path) {
     std::string out;
-    RunCommand("ffprobe -v error -show_entries format_tags -of flat=s=_ " + Quote(path), &out);
+    RunCommand(
+        "ffprobe -v error -select_streams a -show_entries format_tags:stream_tags -of flat=s=_ " +
+            Quote(path),
+        &out);
     std::map<std::string, std::string> tags;
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
         const size_t equals = line.find('=');
         if (equals == std::string::npos) continue;
-        std::string key = line.substr(std::string("format_tags_").size(),
-                                      equals - std::string("format_tags_").size());
+        const size_t name = line.find("tags_") + 5;
+        std::string key = line.substr(name, equals - name);
         for (auto& c : key) c = static_cast<char>(std::tolower(c));
         if (key == "wm_year") key = "date";  // ffmpeg's name for the ASF year
         std::string value = line.substr(equals + 1);
@@ -93,7 +97,7 @@ class BatchCommand : public ::testing::Test {
     void SetUp() override {
         program_ = dir_ / "program/";
         fs::create_directories(program_);
-        for (const char* file : {"sonavert", "libtonekit.so"})
+        for (const char* file : {"sonavert", "libtonekit.so", "libsonavert-encode.so"})
             fs::copy_file(std::string(BIN_DIR "/") + file, program_ + file);
         fs::create_directories(dir_ / "in");
         fs::create_directories(dir_ / "out");
@@ -180,7 +184,8 @@ TEST_P(BatchFormats, AFolderOfMixedInputsKeepsItsTagsAndCover) {
     std::string log;
     ASSERT_EQ(Convert("--to " + format + " --jobs 2 in", &log), 0) << log;
     const std::map<std::string, std::string> codecs = {
-        {"mp3", "mp3"}, {"wma", "wmav2"}, {"wav", "pcm_s16le"}};
+        {"mp3", "mp3"},   {"wma", "wmav2"},  {"wav", "pcm_s16le"}, {"flac", "flac"},
+        {"opus", "opus"}, {"ogg", "vorbis"}, {"m4a", "aac"}};
     for (const char* stem : {"wave", "song", "tune", "plain"}) {
         std::string inputName;
         for (const auto& name : Listing(dir_ / "in"))
@@ -190,7 +195,7 @@ TEST_P(BatchFormats, AFolderOfMixedInputsKeepsItsTagsAndCover) {
         SCOPED_TRACE(out);
         EXPECT_EQ(Probe(out, "stream=codec_name").substr(0, codecs.at(format).size()),
                   codecs.at(format));
-        EXPECT_EQ(Probe(out, "stream=sample_rate").substr(0, 5), "44100");
+        EXPECT_EQ(Probe(out, "stream=sample_rate"), format == "opus" ? "48000" : "44100");
         EXPECT_NEAR(std::stod(Probe(out, "format=duration")),
                     std::stod(Probe(in, "format=duration")), 0.2);
         const auto before = Tags(in), after = Tags(out);
@@ -209,7 +214,45 @@ TEST_P(BatchFormats, AFolderOfMixedInputsKeepsItsTagsAndCover) {
     EXPECT_EQ(Listing(dir_ / "out").size(), 4u) << "no temporary file is left";
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, BatchFormats, ::testing::Values("mp3", "wma", "wav"));
+INSTANTIATE_TEST_SUITE_P(Formats, BatchFormats,
+                         ::testing::Values("mp3", "wma", "wav", "flac", "opus", "ogg", "m4a"));
+
+// Samples per channel that ffmpeg decodes from `path`.
+long DecodedFrames(const std::string& path) {
+    std::string bytes;
+    RunCommand("ffmpeg -v error -i " + Quote(path) + " -f s16le -ac 1 - | wc -c", &bytes);
+    return std::atol(bytes.c_str()) / 2;
+}
+
+// FLAC keeps a 24-bit 6-channel 48 kHz source's shape; an album folder gets
+// one album gain; one long input to MP3 on two cores decodes to exactly its
+// own samples; --rate and --channels shape an Ogg output.
+TEST_F(BatchCommand, EncodersKeepTheSourceWriteGainsAndSplitOneLongMp3) {
+    const std::string in = dir_ / "in/";
+    auto make = [](const std::string& command) {
+        ASSERT_EQ(RunCommand("ffmpeg -v error -y " + command), 0) << command;
+    };
+    make("-f lavfi -i sine=440:duration=3 -ar 48000 -ac 6 -c:a pcm_s24le " + in + "wide.wav");
+    make("-f lavfi -i sine=220:duration=2 -af volume=-12dB -ac 2 " + in + "quiet.wav");
+    std::string log;
+    ASSERT_EQ(Convert("--to flac --replaygain album --quiet in", &log), 0) << log;
+    EXPECT_EQ(Probe(dir_ / "out/wide.flac", "stream=sample_rate"), "48000");
+    EXPECT_EQ(Probe(dir_ / "out/wide.flac", "stream=channels"), "6");
+    EXPECT_EQ(Probe(dir_ / "out/wide.flac", "stream=bits_per_raw_sample"), "24");
+    const auto wide = Tags(dir_ / "out/wide.flac"), quiet = Tags(dir_ / "out/quiet.flac");
+    EXPECT_NE(wide.at("replaygain_track_gain"), quiet.at("replaygain_track_gain"));
+    EXPECT_EQ(wide.at("replaygain_album_gain"), quiet.at("replaygain_album_gain"));
+
+    ASSERT_EQ(Convert("--to ogg --rate 24000 --channels 1 --quiet in/wide.wav", &log), 0) << log;
+    EXPECT_EQ(Probe(dir_ / "out/wide.ogg", "stream=sample_rate"), "24000");
+    EXPECT_EQ(Probe(dir_ / "out/wide.ogg", "stream=channels"), "1");
+
+    MakeMusicLikeWav(in + "long.wav", 44100, 2, 20.0);
+    ASSERT_EQ(Convert("--to mp3 --jobs 2 --quiet in/long.wav", &log), 0) << log;
+    EXPECT_EQ(DecodedFrames(dir_ / "out/long.mp3"), 20 * 44100);
+    EXPECT_GT(AlignedSnr(FfmpegDecode(in + "long.wav"), FfmpegDecode(dir_ / "out/long.mp3"), 0),
+              20.0);
+}
 
 TEST_F(BatchCommand, CollidingOutputsRenameExistingOnesFollowOnExistsAndReruns) {
     CopyInput("wave.wav", "a.wav");
@@ -432,8 +475,8 @@ TEST_F(BatchCommand, SignalsEndOnlyTheirOwnJobsAndLeaveNothingBehind) {
         EXPECT_EQ(PartFiles(), std::vector<std::string>{}) << signal;
         EXPECT_EQ(ScratchLeft(), std::vector<std::string>{}) << signal;
     }
-    EXPECT_EQ(Listing(program_),
-              (std::vector<std::string>{"libtonekit.so", "settings.dat", "sonavert"}));
+    EXPECT_EQ(Listing(program_), (std::vector<std::string>{"libsonavert-encode.so", "libtonekit.so",
+                                                           "settings.dat", "sonavert"}));
 }
 
 TEST_F(BatchCommand, WorkersNeverShareAScratchFileOnAFreshInstall) {
@@ -554,6 +597,10 @@ TEST_F(BatchCommand, BadUsageSaysWhatIsWrong) {
         {"--to aiff in",
          "sonavert: --to takes mp3, wma, wav, flac, opus, ogg or m4a, not 'aiff'\n"},
         {"-b100 in", "sonavert: --bitrate takes 320, 256, 192, 128, 64 or 32, not '100'\n"},
+        {"--to flac --quality 2 in", "sonavert: --quality applies to mp3 only\n"},
+        {"--to wma --rate 48000 in",
+         "sonavert: --rate and --channels apply to mp3, flac, opus, ogg and m4a\n"},
+        {"--replaygain loud in", "sonavert: --replaygain takes track or album, not 'loud'\n"},
         {"--jobs 0 in", "sonavert: --jobs takes a number from 1 to 64, not '0'\n"},
         {"--loud in", "sonavert: unknown option '--loud'\n"},
         {"--to", "sonavert: --to needs a value\n"},
