@@ -76,10 +76,8 @@ TEST_P(ConversionSafety, RefusesSpecialFiles) {
     for (const std::string& special : {fifo, std::string("/dev/zero"), dir / "sub"}) {
         const std::string out = dir / "out.bin";
         EXPECT_FALSE(Run(special, out)) << special;
-        const bool writesEmptyWav = std::string(GetParam().name) == "WMA2WAV";  // by design
-        if (!writesEmptyWav) {
-            EXPECT_NE(access(out.c_str(), F_OK), 0) << special;
-        }
+        const bool made = access(out.c_str(), F_OK) == 0;  // WMA2WAV leaves an empty WAV
+        EXPECT_TRUE(!made || std::string(GetParam().name) == "WMA2WAV") << special;
         std::remove(out.c_str());
     }
     for (const std::string& special : {fifo, std::string("/dev/null")})
@@ -176,14 +174,12 @@ TEST_F(MediaFiles, FailedWmaEncodeKeepsTheUsersFile) {
 
 // Arguments a caller can pass that once crashed inside the library.
 TEST_F(MediaFiles, AbsurdArgumentsFailWithoutCrashing) {
-    for (int32_t rate : {1, 100, 500, 7999, 192001}) {
+    for (int32_t rate : {1, 7999, 192001}) {
         const std::string out = Path("rate.mp3");
         EXPECT_EQ(WAV2MP3(Path("music.wav").c_str(), out.c_str(), 128, rate, nullptr), -1) << rate;
         EXPECT_NE(access(out.c_str(), F_OK), 0) << rate;
     }
-    for (int32_t rate : {8000, 96000})
-        EXPECT_EQ(WAV2MP3(Path("music.wav").c_str(), Path("ok.mp3").c_str(), 128, rate, nullptr), 0)
-            << rate;
+    EXPECT_EQ(WAV2MP3(Path("music.wav").c_str(), Path("ok.mp3").c_str(), 128, 8000, nullptr), 0);
 
     // A reader slot whose WAV was replaced by a failed open reads as ended.
     uint64_t duration = 0;
@@ -199,9 +195,11 @@ TEST_F(MediaFiles, AbsurdArgumentsFailWithoutCrashing) {
 // a caller's own reader slot 0 stays open under them.
 TEST_F(MediaFiles, ConversionsOnTwoThreadsAreIndependent) {
     ASSERT_EQ(WMA2WAV(Path("x.mp3").c_str(), Path("alone-decoded.wav").c_str(), nullptr), 0);
-    ASSERT_NE(ResampleWAV(Path("music.wav").c_str(), Path("alone-resampled.wav").c_str(), 22050, 16,
-                          1, 0, nullptr, nullptr, 1),
-              nullptr);
+    const auto resample = [](const char* out) {
+        return ResampleWAV(Path("music.wav").c_str(), Path(out).c_str(), 22050, 16, 1, 0, nullptr,
+                           nullptr, 1) != nullptr;
+    };
+    ASSERT_TRUE(resample("alone-resampled.wav"));
     const WavInfo* mine = OpenWAV(Path("music.wav").c_str(), 0);
     ASSERT_NE(mine, nullptr);
     const uint32_t myBytes = mine->dataBytes;
@@ -210,10 +208,7 @@ TEST_F(MediaFiles, ConversionsOnTwoThreadsAreIndependent) {
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(WMA2WAV(Path("x.mp3").c_str(), Path("decoded.wav").c_str(), nullptr), 0);
     });
-    for (int i = 0; i < 3; ++i)
-        EXPECT_NE(ResampleWAV(Path("music.wav").c_str(), Path("resampled.wav").c_str(), 22050, 16,
-                              1, 0, nullptr, nullptr, 1),
-                  nullptr);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(resample("resampled.wav"));
     decoding.join();
     EXPECT_EQ(ReadFile(Path("decoded.wav")), ReadFile(Path("alone-decoded.wav")));
     EXPECT_EQ(ReadFile(Path("resampled.wav")), ReadFile(Path("alone-resampled.wav")));

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cmath>
 #include <cstring>
 #include <thread>
 
@@ -24,32 +23,27 @@ void CountingFill(void* buffer) {
     std::memset(buffer, g_next++, 4096);
 }
 
-std::string g_message;
-
-TEST(WaveOut, BufferCountsOutsideTwoToSixteenAreRefused) {
+// Buffer counts outside 2-16 are refused with a message; rates outside
+// 8-192 kHz, at which a ring would take hours to play out on close, never open.
+TEST(WaveOut, RefusesRingsItCannotPlay) {
+    static std::string message;
     const auto previous = tonekit::util::SetMessagePresenter(
-        [](const char* text, const char* caption, tonekit::util::MessageIcon) {
-            g_message = std::string(caption) + "|" + text;
-        });
-    for (int count : {1, 17, 0, -3}) {
-        g_message.clear();
+        [](const char* text, const char*, tonekit::util::MessageIcon) { message = text; });
+    for (int count : {1, 17}) {
+        message.clear();
         EXPECT_EQ(CreateWaveOut(44100, 4096, count, -1, CountingFill, nullptr), nullptr);
-        EXPECT_EQ(g_message, "ERROR|Number of Buffers Must be Between 2 and 16");
+        EXPECT_EQ(message, "Number of Buffers Must be Between 2 and 16");
     }
     tonekit::util::SetMessagePresenter(previous);
-}
-
-// At 1 Hz a ring would take hours to play out on close: such rates never open.
-TEST(WaveOut, RatesOutsideEightToOneHundredNinetyTwoKilohertzAreRefused) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    for (int32_t rate : {1, 7999, 192001})
+    for (int32_t rate : {7999, 192001})
         EXPECT_EQ(CreateWaveOut(rate, 4096, 2, -1, CountingFill, nullptr), nullptr) << rate;
     unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST(WaveOut, DummyDevicePacesTheRingAndDrainsOnClose) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    for (int count : {2, 16, 4}) {  // reopening after a close works like the first time
+    for (int count : {2, 16}) {  // reopening after a close works like the first time
         g_fills = 0;
         WaveOutHandle device = CreateWaveOut(44100, 4096, count, -1, CountingFill, nullptr);
         ASSERT_NE(device, nullptr);
@@ -67,9 +61,8 @@ TEST(WaveOut, DummyDevicePacesTheRingAndDrainsOnClose) {
 
 TEST(WaveOut, DiskDeviceRecordsSilenceThenWhatWasFilled) {
     TempDir dir;
-    const std::string recording = dir / "played.raw";
     setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+    setenv("SDL_DISKAUDIOFILE", (dir / "played.raw").c_str(), 1);
     g_next = 1;
     g_fills = 0;
     WaveOutHandle device = CreateWaveOut(44100, 4096, 3, -1, CountingFill, nullptr);
@@ -78,17 +71,15 @@ TEST(WaveOut, DiskDeviceRecordsSilenceThenWhatWasFilled) {
     CreateWaveOut(0, 0, 0, 0, nullptr, device);
     unsetenv("SDL_AUDIODRIVER");
     unsetenv("SDL_DISKAUDIOFILE");
-
-    const Bytes played = ReadFile(recording);
-    const int filled = g_fills;
+    const Bytes played = ReadFile(dir / "played.raw");
     // At least the ring's three silent buffers come first; SDL may record
     // more silence of its own while the device starts.
     const size_t first =
         std::find_if(played.begin(), played.end(), [](uint8_t v) { return v; }) - played.begin();
     ASSERT_GE(first, 3u * 4096);
     ASSERT_EQ(first % 4096, 0u);
-    ASSERT_GE(played.size(), first + static_cast<size_t>(filled) * 4096);
-    for (int b = 0; b < filled; ++b)
+    ASSERT_GE(played.size(), first + static_cast<size_t>(g_fills) * 4096);
+    for (int b = 0; b < g_fills; ++b)
         for (size_t i = 0; i < 4096; ++i) ASSERT_EQ(played[first + b * 4096 + i], b + 1) << b;
 }
 
@@ -96,8 +87,6 @@ TEST(SineWaveTest, CosineWithAdvancingPhase) {
     double phase = 0;
     EXPECT_EQ(SineWave(44100, 441.0, 1.0, &phase), 1.0);
     EXPECT_NEAR(phase, 3.6, 1e-12);
-    for (int i = 1; i < 100; ++i) SineWave(44100, 441.0, 1.0, &phase);
-    EXPECT_TRUE(phase < 1e-9 || phase > 360 - 1e-9);  // wrapped after a whole period
 }
 
 }  // namespace

@@ -18,9 +18,6 @@ struct SimulatedDrive::Reply {
     uint8_t senseKey = 0, asc = 0;
 };
 
-SimulatedDrive::SimulatedDrive(DiscImage disc, std::string node, uint8_t adapter)
-    : disc_(std::move(disc)), node_(std::move(node)), adapter_(adapter) {}
-
 uint8_t SimulatedDrive::SampleByte(uint32_t lba, uint32_t offset) {
     return static_cast<uint8_t>(lba * 31 + offset * 7 + (offset >> 8) + (lba >> 8));
 }
@@ -33,7 +30,7 @@ uint32_t SimulatedDrive::TrackStart(int track) const {
 }
 
 int SimulatedDrive::Open(const std::string& node) {
-    if (node != node_) return -1;
+    if (node != "/dev/sr0") return -1;
     ++opens;
     return kHandle;
 }
@@ -69,7 +66,6 @@ void SimulatedDrive::Answer(const uint8_t* cdb, Reply& reply) {
     }
     if (mediaChangePending_) {
         mediaChangePending_ = false;
-        ++unitAttentions;
         return fail(6, 0x28);
     }
     if (!discPresent_ && cdb[0] != 0x1B) return fail(2, 0x3A);

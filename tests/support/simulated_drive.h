@@ -22,7 +22,8 @@ struct DiscImage {
 
 class SimulatedDrive final : public ScsiTransport {
   public:
-    explicit SimulatedDrive(DiscImage disc, std::string node = "/dev/sr0", uint8_t adapter = 0);
+    explicit SimulatedDrive(DiscImage disc, uint8_t adapter = 0)
+        : disc_(std::move(disc)), adapter_(adapter) {}
 
     // The byte at `offset` of the sector at logical block `lba`.
     static uint8_t SampleByte(uint32_t lba, uint32_t offset);
@@ -35,11 +36,10 @@ class SimulatedDrive final : public ScsiTransport {
     // READ CD delivers this many bytes fewer than asked for, with good status.
     void ShortenReads(uint32_t bytes) { shortReads_ = bytes; }
 
-    int readCommands = 0;    // READ CD commands received
-    int unitAttentions = 0;  // media changes reported
+    int readCommands = 0;  // READ CD commands received
     int opens = 0;
 
-    std::vector<std::string> DriveNodes() const override { return {node_}; }
+    std::vector<std::string> DriveNodes() const override { return {"/dev/sr0"}; }
     int Open(const std::string& node) override;
     int Ioctl(int handle, unsigned long request, void* argument) override;
     void Close(int) override {}
@@ -50,7 +50,6 @@ class SimulatedDrive final : public ScsiTransport {
     void Toc(Reply& reply) const;
 
     DiscImage disc_;
-    std::string node_;
     uint8_t adapter_;
     bool discPresent_ = true;
     bool mediaChangePending_ = false;
