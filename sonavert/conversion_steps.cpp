@@ -155,20 +155,7 @@ class Conversion {
         if (job_.throughEncoders) return RunThroughEncoders();
         if (job_.format == kWav && WavTooLong(job_.declaredDuration / kTicksPerSecond))
             return Failed(TooLongForWav());
-        Started(Phase::kDecoding);
-        if (!CreateScratchFile(scratch_))
-            return Failed(SpaceOr(FolderOf(scratch_), errno, "the scratch file cannot be made"));
-        bool decoder = false;
-        const bool decoded = Decode(tk_, job_, scratch_, hooks_, decoder);
-        const int decodeError = errno;
-        const std::string decoderError = decoder ? tk_.MediaError() : "";
-        if (Stopped()) return {Status::kStoppedBeforeEncode, "interrupted"};
-        if (!decoded || WavSeconds(scratch_) <= 0)
-            return Failed(DecodeFailure(decodeError, decoderError));
-        std::string cutProblem;
-        if (job_.segmentStart &&
-            !batch::CutWavToSegment(scratch_, *job_.segmentStart, job_.segmentEnd, cutProblem))
-            return Failed(cutProblem);
+        if (auto failed = DecodeIntoScratch()) return *failed;
         const double seconds = WavSeconds(scratch_);
         const double declared = job_.declaredDuration / kTicksPerSecond;
         if (job_.type != kCdTrack && declared > seconds * (1 + kTruncatedShare) + kTruncatedSeconds)
@@ -187,6 +174,26 @@ class Conversion {
         return Complete(kFormatNames[job_.format], seconds, kPaddingSeconds[job_.format], "");
     }
 
+    // Decodes, rips or cuts the input into the scratch file; the result when
+    // that fails or is stopped.
+    std::optional<ConversionResult> DecodeIntoScratch() {
+        Started(Phase::kDecoding);
+        if (!CreateScratchFile(scratch_))
+            return Failed(SpaceOr(FolderOf(scratch_), errno, "the scratch file cannot be made"));
+        bool decoder = false;
+        const bool decoded = Decode(tk_, job_, scratch_, hooks_, decoder);
+        const int decodeError = errno;
+        const std::string decoderError = decoder ? tk_.MediaError() : "";
+        if (Stopped()) return ConversionResult{Status::kStoppedBeforeEncode, "interrupted"};
+        if (!decoded || WavSeconds(scratch_) <= 0)
+            return Failed(DecodeFailure(decodeError, decoderError));
+        std::string cutProblem;
+        if (job_.segmentStart &&
+            !batch::CutWavToSegment(scratch_, *job_.segmentStart, job_.segmentEnd, cutProblem))
+            return Failed(cutProblem);
+        return std::nullopt;
+    }
+
     // FFmpeg's encoders, straight from the input; a CD track, and a CUE
     // sheet's track, go through the scratch file first.
     ConversionResult RunThroughEncoders() {
@@ -195,21 +202,7 @@ class Conversion {
         if (!module) return Failed("the encoders cannot be loaded (" + why + ")");
         std::string source = job_.input;
         if (job_.type == kCdTrack || job_.segmentStart) {
-            Started(Phase::kDecoding);
-            if (!CreateScratchFile(scratch_))
-                return Failed(
-                    SpaceOr(FolderOf(scratch_), errno, "the scratch file cannot be made"));
-            bool decoder = false;
-            const bool decoded = Decode(tk_, job_, scratch_, hooks_, decoder);
-            const int decodeError = errno;
-            const std::string decoderError = decoder ? tk_.MediaError() : "";
-            if (Stopped()) return {Status::kStoppedBeforeEncode, "interrupted"};
-            if (!decoded || WavSeconds(scratch_) <= 0)
-                return Failed(DecodeFailure(decodeError, decoderError));
-            std::string cutProblem;
-            if (job_.segmentStart &&
-                !batch::CutWavToSegment(scratch_, *job_.segmentStart, job_.segmentEnd, cutProblem))
-                return Failed(cutProblem);
+            if (auto failed = DecodeIntoScratch()) return *failed;
             source = scratch_;
         }
         Started(Phase::kEncoding);

@@ -59,7 +59,7 @@ struct ConversionJob {
 struct ConversionResult {
     enum class Status { kDone, kFailed, kStoppedBeforeEncode, kStopped };
     Status status = Status::kFailed;
-    std::string reason;    // for kFailed; "interrupted" for the stops
+    std::string reason;  // for kFailed; "interrupted" for the stops
 
     bool Done() const { return status == Status::kDone; }
 };

@@ -21,8 +21,8 @@ std::vector<std::string> LibraryCandidates(const std::string& fileName) {
     // than left to the program's run path, which dlopen does not consult when
     // a sanitizer intercepts the call.
     const std::string folder = ProgramFolder();
-    return {folder + fileName, folder + "../lib/sonavert/" + fileName, folder + "../lib/" + fileName,
-            fileName};
+    return {folder + fileName, folder + "../lib/sonavert/" + fileName,
+            folder + "../lib/" + fileName, fileName};
 }
 
 DynamicLibrary::~DynamicLibrary() {
