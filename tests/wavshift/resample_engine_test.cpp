@@ -79,7 +79,10 @@ TEST_F(ResampleEngine, SoxAgreesOnTheResult) {
     RunCommand("sox '" + dir / "m.wav" + "' -r 48000 -c 2 '" + dir / "sox.wav" + "'");
     const double snr = AlignedSnr(FfmpegDecode(dir / "sox.wav"), FfmpegDecode(dir / "m16.wav"));
     RecordProperty("snr_db_vs_sox", std::to_string(snr));
-    EXPECT_GE(snr, 50.0);
+    // The prototype's passband may stray 2 % from flat, which alone bounds the
+    // agreement with sox's flat passband near 34 dB; a plumbing fault (rate,
+    // width, channels, block order) leaves it below 10 dB.
+    EXPECT_GE(snr, 30.0);
 }
 
 TEST_F(ResampleEngine, UnsupportedSourcesAreRefusedWithoutOutput) {
