@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fft.h"
 #include "library.h"
 #include "media/media_decoder.h"
 #include "tonekit.h"
@@ -64,27 +65,6 @@ std::vector<double> ThroughSox(const std::string& path) {
     return FirstChannel(bytes, 1);
 }
 
-void Fft(std::vector<std::complex<double>>& a) {
-    const size_t n = a.size();
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) std::swap(a[i], a[j]);
-    }
-    for (size_t len = 2; len <= n; len <<= 1) {
-        const std::complex<double> step = std::polar(1.0, -2 * kPi / static_cast<double>(len));
-        for (size_t i = 0; i < n; i += len) {
-            std::complex<double> w = 1;
-            for (size_t k = 0; k < len / 2; ++k, w *= step) {
-                const auto u = a[i + k], v = a[i + k + len / 2] * w;
-                a[i + k] = u + v;
-                a[i + k + len / 2] = u - v;
-            }
-        }
-    }
-}
-
 // SNR against the best-fitting 1 kHz sine, and the strongest other spectral
 // line in dB below the tone, over 65,536 samples from the middle.
 void Analyse(const char* label, const std::vector<double>& x) {
@@ -113,8 +93,8 @@ void Analyse(const char* label, const std::vector<double>& x) {
         spectrum[i] = x[from + i] * w;
         residual[i] = (x[from + i] - fit) * w;
     }
-    Fft(spectrum);
-    Fft(residual);
+    bench::Fft(spectrum);
+    bench::Fft(residual);
     const size_t toneBin = static_cast<size_t>(kTone * kN / kRate + 0.5);
     double carrier = 0, worst = 0;
     for (size_t k = toneBin - 4; k <= toneBin + 4; ++k)

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "fft.h"
 #include "tonekit.h"
 
 namespace {
@@ -152,23 +153,7 @@ std::vector<double> Spectrum(const std::vector<double>& y) {
         a[i] = y[i] * w;
         gain += w;
     }
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) std::swap(a[i], a[j]);
-    }
-    for (size_t len = 2; len <= n; len <<= 1) {
-        const std::complex<double> step = std::polar(1.0, -2 * std::numbers::pi / len);
-        for (size_t i = 0; i < n; i += len) {
-            std::complex<double> w = 1;
-            for (size_t k = 0; k < len / 2; ++k, w *= step) {
-                const auto u = a[i + k], v = a[i + k + len / 2] * w;
-                a[i + k] = u + v;
-                a[i + k + len / 2] = u - v;
-            }
-        }
-    }
+    bench::Fft(a);
     std::vector<double> mag(n / 2);
     for (size_t k = 0; k < n / 2; ++k) mag[k] = 2 * std::abs(a[k]) / gain / 32767;
     return mag;
