@@ -69,7 +69,7 @@ TEST(SgCommand, RepliesAreJudgedByEveryStatusAndSense) {
             io.host_status = r.host;
             io.driver_status = r.driver;
             io.info = r.masked || r.host || r.driver ? SG_INFO_CHECK : SG_INFO_OK;
-            std::memcpy(io.sbp, r.sense.data(), r.sense.size());
+            if (!r.sense.empty()) std::memcpy(io.sbp, r.sense.data(), r.sense.size());
             io.sb_len_wr = static_cast<uint8_t>(r.sense.size());
             io.resid = r.resid;
             return r.ioctl;

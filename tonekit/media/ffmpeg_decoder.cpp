@@ -1,4 +1,6 @@
 // MediaDecoder on libavformat + libavcodec + libswresample.
+#include <cstdio>
+
 #include "media/ffmpeg_api.h"
 #include "media/media_decoder.h"
 #include "util/regular_file.h"
@@ -6,18 +8,25 @@
 namespace tonekit::media {
 namespace {
 
-thread_local std::string t_lastError;
+// Why the last open on this thread failed. A plain array: a thread_local
+// with a destructor would have that destructor run at exit from a library
+// that may already be unloaded.
+thread_local char t_lastError[160];
+
+void KeepError(const char* text) {
+    std::snprintf(t_lastError, sizeof t_lastError, "%s", text);
+}
 
 // Keeps FFmpeg's text for `code`; false, for the caller to return.
 bool Fail(const FfmpegApi& ff, int code) {
     char text[128] = "";
     if (ff.av_strerror(code, text, sizeof text) < 0 || !text[0]) return false;
-    t_lastError = text;
+    KeepError(text);
     return false;
 }
 
 bool Fail(const char* reason) {
-    t_lastError = reason;
+    KeepError(reason);
     return false;
 }
 
@@ -264,19 +273,19 @@ bool FfmpegDecoder::NextBlock(std::vector<uint8_t>& pcm, uint64_t& time) {
 }  // namespace
 
 std::unique_ptr<MediaDecoder> OpenMediaDecoder(const char* path) {
-    t_lastError = "";
+    KeepError("");
     if (!util::IsRegularFile(path)) return nullptr;  // never a FIFO, device or folder
     const FfmpegApi* ff = Ffmpeg();
     if (!ff) return nullptr;
     auto decoder = std::make_unique<FfmpegDecoder>(*ff);
-    t_lastError = "the file cannot be opened";
+    KeepError("the file cannot be opened");
     if (!decoder->Open(path)) return nullptr;
-    t_lastError = "";
+    KeepError("");
     return decoder;
 }
 
 const char* LastDecoderError() {
-    return t_lastError.c_str();
+    return t_lastError;
 }
 
 }  // namespace tonekit::media
