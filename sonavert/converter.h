@@ -47,7 +47,6 @@ struct Converter {
     ProgramPaths paths;
     Settings settings;
     Shell shell;
-    std::string helpPage;  // the user guide, a page shipped with the program
     ConverterFlags flags;
     QFont font;                           // the application font
     const QPixmap* background = nullptr;  // the windows' background picture

@@ -50,7 +50,6 @@ bool ConverterSession::Start() {
     scratch_ = ClaimScratchFile(paths.scratchFile);
     paths.scratchFile = scratch_.path;
     converter_ = std::make_unique<Converter>(library_.api(), paths, options_.shell);
-    converter_->helpPage = paths.helpPage;
     const Tonekit& tk = library_.api();
     workBuffer_.assign(kWorkBufferBytes, 0);
     converter_->workBuffer = workBuffer_.data();

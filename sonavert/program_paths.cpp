@@ -44,7 +44,6 @@ ProgramPaths FindProgramPaths(const std::string& programFolder, const Environmen
     p.programFolder = WithSlash(programFolder);
     p.defaults.homeFolder = HomeFolder(env);
     const std::string systemDoc = SystemDocFolder(p.programFolder);
-    p.helpPage = (systemDoc.empty() ? p.programFolder : systemDoc) + "sonavert-help.html";
     p.cacheFolder = XdgFolder(env, "XDG_CACHE_HOME", ".cache/") + "sonavert/";
     const bool portable = systemDoc.empty() && access(p.programFolder.c_str(), W_OK) == 0;
     if (portable) {

@@ -17,7 +17,6 @@ struct ProgramPaths {
     std::string settingsFile;
     std::string scratchFile;
     std::string cacheFolder;    // $XDG_CACHE_HOME/sonavert/, whatever the install
-    std::string helpPage;       // the user guide: beside the program, or in the system's doc folder
     SettingsDefaults defaults;  // the output folder and the home folder
 };
 

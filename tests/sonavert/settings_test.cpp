@@ -218,12 +218,10 @@ TEST(ProgramPaths, ASystemInstallUsesTheXdgFoldersEvenWhenItsFolderIsWritable) {
     std::filesystem::create_directories(dir / "usr/bin");
     const auto before = sonavert::FindProgramPaths(dir / "usr/bin", env);
     EXPECT_EQ(before.settingsFile, dir / "usr/bin/settings.dat");
-    EXPECT_EQ(before.helpPage, dir / "usr/bin/sonavert-help.html");
     std::filesystem::create_directories(dir / "usr/share/doc/sonavert");
     const auto system = sonavert::FindProgramPaths(dir / "usr/bin", env);
     EXPECT_EQ(system.settingsFile, dir / "config/sonavert/settings.dat");
     EXPECT_EQ(system.scratchFile, dir / "home/.cache/sonavert/temp.wav");
-    EXPECT_EQ(system.helpPage, dir / "usr/share/doc/sonavert/sonavert-help.html");
 }
 
 }  // namespace
