@@ -45,17 +45,6 @@ TEST_F(SettingsFile, FirstStartWritesTheDefaultRecord) {
     EXPECT_EQ(ReadFile(File()), expected);
 }
 
-TEST_F(SettingsFile, WhatIsSavedIsLoaded) {
-    Settings s = sonavert::DefaultSettings(defaults);
-    s.outputFolder = dir / "home/";
-    s.bitrate = 32;
-    s.bufferBytes = 4096;
-    s.bubbleHelp = 0;
-    s.formatIndex = 2;
-    ASSERT_TRUE(sonavert::SaveSettings(File(), s));
-    EXPECT_EQ(sonavert::LoadSettings(File(), defaults), s);
-}
-
 // Each field out of range takes its default; the other fields are kept.
 TEST_F(SettingsFile, FieldsOutOfRangeAreResetOneByOne) {
     Settings kept = sonavert::DefaultSettings(defaults);
@@ -191,6 +180,7 @@ TEST(ProgramPaths, PortableOrXdg) {
     ASSERT_EQ(chmod((dir / "app").c_str(), 0555), 0);
     ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
     vars["XDG_CACHE_HOME"] = dir / "cache";
+    vars["XDG_CONFIG_HOME"] = "config";  // not absolute: ignored
     mkdir((dir / "home/Music").c_str(), 0755);
     const int status = RunInChild(
         [&] {

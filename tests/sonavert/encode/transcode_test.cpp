@@ -14,19 +14,8 @@ namespace {
 using namespace testing_support;
 using namespace sonavert::encode;
 
-std::string Quote(const std::string& text) {
-    return "'" + text + "'";
-}
-
 void Ffmpeg(const std::string& arguments) {
     ASSERT_EQ(RunCommand("ffmpeg -v error -y " + arguments), 0) << arguments;
-}
-
-// Samples per channel that ffmpeg decodes from `path`.
-long DecodedFrames(const std::string& path) {
-    std::string bytes;
-    RunCommand("ffmpeg -v error -i " + Quote(path) + " -f s16le -ac 1 - | wc -c", &bytes);
-    return std::atol(bytes.c_str()) / 2;
 }
 
 // ffmpeg's integrated loudness of `inputs` played one after the other.
