@@ -76,6 +76,7 @@ TEST(OutputTree, MirrorsTheInputFolderAndCreatesFoldersAsNeeded) {
 TEST(Shard, SplitsAnyPlanIntoDisjointEvenPartsTheSameEverywhere) {
     Shard shard;
     std::string error;
+    EXPECT_TRUE(ParseShard("3/3", shard, error)) << "the last part";
     EXPECT_TRUE(ParseShard("2/3", shard, error));
     EXPECT_EQ(shard.index, 2);
     EXPECT_EQ(shard.count, 3);
