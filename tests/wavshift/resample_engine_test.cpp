@@ -52,10 +52,12 @@ TEST_F(ResampleEngine, AnAbandonedRunRemovesItsOutput) {
     EXPECT_FALSE(Run({dir / "a.wav", dir / "a.resampled.wav", 48000, 16, 2, false}));
     EXPECT_EQ(access((dir / "a.resampled.wav").c_str(), F_OK), -1);
     EXPECT_EQ(pumps, 2);
-    // A disk that fills up mid-run: what was written goes too.
+    // A disk that fills up at the last byte: what was written goes too.
     abandonAtPump = 0;
+    ASSERT_TRUE(Run({dir / "a.wav", dir / "whole.wav", 48000, 16, 2}));
+    const rlim_t lastByte = ReadFile(dir / "whole.wav").size() - 1;
     const auto full = [&] { return Run({dir / "a.wav", dir / "full.wav", 48000, 16, 2}) ? 0 : 1; };
-    EXPECT_EQ(RunInChild(full, {20000}), 1);
+    EXPECT_EQ(RunInChild(full, {lastByte}), 1);
     EXPECT_EQ(access((dir / "full.wav").c_str(), F_OK), -1);
 }
 
