@@ -129,6 +129,7 @@ TEST(CueSheet, ReadsTracksTimesAndLatin1Text) {
         {"FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n", "line 4: track 1 has no INDEX 01"},
         {"TRACK 01 AUDIO\n", "line 1: TRACK before any FILE"},
         {"FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:61:00\n", "line 3: INDEX needs"},
+        {"FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:75\n", "line 3: INDEX needs"},
         {"FILE a.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 01:00:00\nTRACK 02 AUDIO\nINDEX 01 00:59:00\n",
          "line 6: track 2 starts before track 1 ends"},
         {"REM nothing\n", "no audio tracks"},
