@@ -27,6 +27,7 @@ TEST(ResamplerHelpers, ExactValues) {
     EXPECT_EQ(gcd(44100, 48000), 300u);
     EXPECT_EQ(gcd(7, 0), 7u);
     EXPECT_EQ(udivhi(1, 3), 0x55555555u);
+    EXPECT_EQ(udivhi(1, 2), 0x80000000u);  // a remainder equal to the divisor
     EXPECT_EQ(udivhi(43973, 44101), static_cast<uint32_t>((uint64_t{43973} << 32) / 44101));
     EXPECT_EQ(udivhi(5, 0), 0xFFFFFFFFu);  // outside the contract, but defined
     EXPECT_EQ(mulhi(0x40000000, 8), 2);
@@ -109,6 +110,7 @@ TEST(ResamplerInit, RefusesWhatCannotBeResampled) {
     EXPECT_EQ(InitResampler(44100, 48000, 2, 4), nullptr);
     EXPECT_EQ(InitResampler(44100, 48000, 2, -1), nullptr);
     FreeResampler(nullptr);
+    EXPECT_TRUE(Make(256000, 1000) && Make(1000, 256000)) << "256 times apart is within reach";
 }
 
 // Any channel count but 1 is interleaved stereo: 6 gives the stereo stream.
@@ -150,6 +152,7 @@ TEST(ResamplerInit, RatePairsGiveTheirPhasesStepsAndTaps) {
         EXPECT_EQ(s->fracStep != 0, p.interpolating);
         EXPECT_EQ(s->process, tonekit::resample::ChooseProcess(p.channels, p.interpolating));
     }
+    EXPECT_EQ(Make(639, 640)->fracStep, 0u) << "640 phases are still exact";
     // 44100 -> 44101: the 0.32 fraction of 128 * 44100 / 44101.
     EXPECT_EQ(Make(44100, 44101)->fracStep, static_cast<uint32_t>((uint64_t{43973} << 32) / 44101));
     // 48000 -> 8000: every output uses row 0 for both wings.
