@@ -262,12 +262,13 @@ TEST(ResamplerStream, ExactRatiosGiveCeilingOfNLOverMOutputs) {
 TEST(ResamplerStream, ShortBlocksAreKeptInTheHistory) {
     const StatePtr s = Make(44100, 22050);
     std::vector<int16_t> out(64);
-    const std::vector<int16_t> tiny(2, 1000);
+    const std::vector<int16_t> tiny{1000, -1000};
     EXPECT_EQ(Resample(tiny.data(), 1, out.data(), s.get()), 0);  // half a frame: nothing
     EXPECT_EQ(Resample(nullptr, 4, out.data(), s.get()), 0);
     int written = 0;
     for (int i = 0; i < 40; ++i) written += Resample(tiny.data(), 2, out.data(), s.get());
     EXPECT_EQ(written, 2 * 20);
+    EXPECT_TRUE(out[0] > 0 && out[1] < 0) << "the channels stay in place";
 }
 
 // Every output of an exact ratio, recomputed tap by tap from the table: output k
