@@ -170,23 +170,6 @@ TEST_F(ConversionTest, StopDuringAnEncodeKeepsTheShorterFileAsStopped) {
     EXPECT_EQ(Format(program_ + "long.mp3"), "mp3,44100,2\n");
 }
 
-TEST_F(ConversionTest, AFailedEncodeLeavesNothingBehind) {
-    const std::string small = home_ + "small/";
-    fs::create_directories(small);
-    if (testing_support::RunCommand("mount -t tmpfs -o size=64k tmpfs '" + small + "' 2>&-") != 0)
-        GTEST_SKIP() << "cannot mount a small file system here";
-    ASSERT_EQ(testing_support::RunCommand("sox -n -r 44100 -b 16 -c 2 '" + in_ +
-                                          "a.wav' synth 1 sine 300"),
-              0);
-    AddInputs({in_ + "a.wav"});
-    converter().settings.outputFolder = small;
-    ConvertTo(2);
-    EXPECT_EQ(RowStates(), std::vector<std::string>{"failed."});
-    EXPECT_TRUE(fs::is_empty(small));
-    EXPECT_FALSE(fs::exists(converter().paths.scratchFile));
-    testing_support::RunCommand("umount '" + small + "'");
-}
-
 TEST_F(ConversionTest, ABitrateChosenDuringTheRunAppliesFromTheNextEncode) {
     CopyMedia("one.mp3", in_ + "a.mp3");
     AddInputs({in_ + "a.mp3"});

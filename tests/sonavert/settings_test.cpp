@@ -110,7 +110,7 @@ TEST_F(SettingsFile, ShortAndLongFiles) {
 }
 
 // A path too long for its field is never stored cut short; a save that cannot
-// be written leaves the old file as it was.
+// be written (a full disk, a folder without rights) leaves the old file as it was.
 TEST_F(SettingsFile, LongPathsAndFailedSaves) {
     Settings s = sonavert::DefaultSettings(defaults);
     s.outputFolder = "/" + std::string(300, 'p') + "/";
@@ -122,13 +122,17 @@ TEST_F(SettingsFile, LongPathsAndFailedSaves) {
 
     ASSERT_TRUE(sonavert::SaveSettings(File(), sonavert::DefaultSettings(defaults)));
     const Bytes before = ReadFile(File());
-    ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
     s.bitrate = 64;
-    EXPECT_EQ(RunInChild([&] { return sonavert::SaveSettings(File(), s) ? 1 : 0; },
-                         {RLIM_INFINITY, true}),
-              0);
+    for (const ChildOptions& failing :
+         {ChildOptions{100, false}, ChildOptions{RLIM_INFINITY, true}}) {
+        ASSERT_EQ(chmod(dir.path().c_str(), failing.asNobody ? 0555 : 0755), 0);
+        EXPECT_EQ(RunInChild([&] { return sonavert::SaveSettings(File(), s) ? 1 : 0; }, failing),
+                  0);
+        EXPECT_EQ(ReadFile(File()), before);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3)
+            << "no temporary file is left";
+    }
     chmod(dir.path().c_str(), 0755);
-    EXPECT_EQ(ReadFile(File()), before);
 }
 
 // A FIFO as settings.dat is not waited on: the defaults, written at once. A

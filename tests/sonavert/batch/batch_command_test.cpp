@@ -38,6 +38,7 @@ std::map<std::string, std::string> Tags(const std::string& path) {
         std::string key = line.substr(name, equals - name);
         for (auto& c : key) c = static_cast<char>(std::tolower(c));
         if (key == "wm_year") key = "date";  // ffmpeg's name for the ASF year
+        if (key == "albumartist") key = "album_artist";
         std::string value = line.substr(equals + 1);
         if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
         tags[key] = value;
@@ -76,6 +77,7 @@ class BatchCommand : public ::testing::Test {
              "-c:a libmp3lame -b:a 128k -c:v copy -id3v2_version 3 "
              "-metadata:s:v comment='Cover (front)' -metadata title='Song Title' "
              "-metadata artist='Song Artist' -metadata album='Song Album' -metadata track=7 "
+             "-metadata album_artist='Song Band' "
              "-metadata date=1999 -metadata genre=Jazz " +
              in + "song.mp3");
         make(
@@ -201,7 +203,7 @@ TEST_P(BatchFormats, AFolderOfMixedInputsKeepsItsTagsAndCover) {
                 EXPECT_EQ(after.count(key), 0u) << key;
         }
         if (format != "wav" && std::string(stem) == "song") {
-            for (const char* key : {"track", "date", "genre"})
+            for (const char* key : {"track", "date", "genre", "album_artist"})
                 EXPECT_EQ(after.count(key) ? after.at(key) : "", before.at(key)) << key;
             EXPECT_EQ(Cover(out), Cover(in));
         }
