@@ -106,11 +106,11 @@ class BatchCommand : public ::testing::Test {
 
     // Runs in a home of its own, which has no .cache folder at first.
     int Convert(const std::string& arguments, std::string* output = nullptr) {
-        return RunCommand(
-            "cd " + Quote(dir_.path()) +
-                " && env -u XDG_CACHE_HOME -u XDG_DATA_HOME HOME=" + Quote(dir_ / "home") + " " +
-                Quote(program_ + "sonavert") + " --convert --output out " + arguments + " 2>&1",
-            output);
+        return RunCommand("cd " + Quote(dir_.path()) +
+                              " && umask 022 && env -u XDG_CACHE_HOME -u XDG_DATA_HOME HOME=" +
+                              Quote(dir_ / "home") + " " + Quote(program_ + "sonavert") +
+                              " --convert --output out " + arguments + " 2>&1",
+                          output);
     }
 
     // Starts a conversion of `arguments` that reports into `log`.
@@ -190,6 +190,7 @@ TEST_P(BatchFormats, AFolderOfMixedInputsKeepsItsTagsAndCover) {
         const std::string in = dir_ / ("in/" + inputName);
         const std::string out = dir_ / ("out/" + std::string(stem) + "." + format);
         SCOPED_TRACE(out);
+        EXPECT_EQ(fs::status(out).permissions(), fs::perms(0644)) << "as any new file";
         EXPECT_EQ(Probe(out, "stream=codec_name").substr(0, codecs.at(format).size()),
                   codecs.at(format));
         EXPECT_EQ(Probe(out, "stream=sample_rate"), format == "opus" ? "48000" : "44100");
