@@ -40,22 +40,7 @@ class ScriptedDrive final : public tonekit::cd::ScsiTransport {
             idlun[0] = length ? reply[0] : 0;
             return 0;
         }
-        auto& io = *static_cast<sg_io_hdr_t*>(argument);
-        io.status = io.masked_status = io.host_status = io.driver_status = 0;
-        io.info = SG_INFO_OK;
-        io.sb_len_wr = 0;
-        io.resid = 0;
-        if (flags & 1) {
-            io.masked_status = CHECK_CONDITION;
-            io.info = SG_INFO_CHECK;
-            io.sb_len_wr = static_cast<unsigned char>(std::min<size_t>(length, io.mx_sb_len));
-            std::memcpy(io.sbp, reply, io.sb_len_wr);
-            io.resid = static_cast<int>(io.dxfer_len);
-            return 0;
-        }
-        const size_t n = std::min<size_t>(length, io.dxfer_len);
-        if (n) std::memcpy(io.dxferp, reply, n);
-        io.resid = static_cast<int>(io.dxfer_len - n);
+        tonekit::cd::AnswerSgIo(*static_cast<sg_io_hdr_t*>(argument), reply, length, flags & 1);
         return 0;
     }
 

@@ -105,25 +105,27 @@ int SimulatedDrive::Ioctl(int handle, unsigned long request, void* argument) {
     if (io.interface_id != 'S') return -1;
     Reply reply;
     Answer(io.cmdp, reply);
-    io.status = io.masked_status = io.host_status = io.driver_status = 0;
-    io.info = SG_INFO_OK;
-    io.sb_len_wr = 0;
     if (reply.senseKey) {
-        io.status = 0x02;
-        io.masked_status = CHECK_CONDITION;
-        io.info = SG_INFO_CHECK;
-        uint8_t sense[18] = {0x70, 0, reply.senseKey, 0, 0, 0, 0, 10, 0, 0, 0, 0, reply.asc};
-        io.sb_len_wr = static_cast<unsigned char>(std::min<int>(io.mx_sb_len, sizeof sense));
-        std::memcpy(io.sbp, sense, io.sb_len_wr);
-        io.resid = static_cast<int>(io.dxfer_len);
+        const uint8_t sense[18] = {0x70, 0, reply.senseKey, 0, 0, 0, 0, 10, 0, 0, 0, 0, reply.asc};
+        AnswerSgIo(io, sense, sizeof sense, true);
         return 0;
     }
     if (io.cmdp[0] == 0xBE && shortReads_)
         reply.data.resize(reply.data.size() > shortReads_ ? reply.data.size() - shortReads_ : 0);
-    const size_t n = std::min<size_t>(reply.data.size(), io.dxfer_len);
-    if (n) std::memcpy(io.dxferp, reply.data.data(), n);
-    io.resid = static_cast<int>(io.dxfer_len - n);
+    AnswerSgIo(io, reply.data.data(), reply.data.size(), false);
     return 0;
+}
+
+void AnswerSgIo(sg_io_hdr_t& io, const uint8_t* reply, size_t length, bool check) {
+    io.status = check ? 0x02 : 0;
+    io.masked_status = check ? CHECK_CONDITION : 0;
+    io.host_status = io.driver_status = 0;
+    io.info = check ? SG_INFO_CHECK : SG_INFO_OK;
+    io.sb_len_wr = check ? static_cast<unsigned char>(std::min<size_t>(length, io.mx_sb_len)) : 0;
+    if (io.sb_len_wr) std::memcpy(io.sbp, reply, io.sb_len_wr);
+    const size_t n = check ? 0 : std::min<size_t>(length, io.dxfer_len);
+    if (n) std::memcpy(io.dxferp, reply, n);
+    io.resid = static_cast<int>(io.dxfer_len - n);
 }
 
 }  // namespace tonekit::cd

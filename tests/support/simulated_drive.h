@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <scsi/sg.h>
+
 #include "cd/scsi_transport.h"
 
 namespace tonekit::cd {
@@ -56,6 +58,10 @@ class SimulatedDrive final : public ScsiTransport {
     int64_t failingSector_ = -1;
     uint32_t shortReads_ = 0;
 };
+
+// Fills `io` as the kernel does: `length` bytes of `reply` as the data read,
+// or, with `check`, as the sense data of a CHECK CONDITION.
+void AnswerSgIo(sg_io_hdr_t& io, const uint8_t* reply, size_t length, bool check);
 
 // A machine without optical drives.
 class NoDrives final : public ScsiTransport {
