@@ -1,19 +1,9 @@
 #include "converter_fixture.h"
 
-#include <sys/stat.h>
-#include <QAbstractButton>
-#include <QApplication>
-#include <QLabel>
-
-#include <cstdlib>
-#include <filesystem>
-
 namespace sonavert_testing {
 
-using testing_support::RunCommand;
-
 const std::string& MediaFolder() {
-    static testing_support::TempDir folder;
+    static TempDir folder;
     static bool made = [] {
         // Without a preloaded fake drive, which is for this process only.
         const std::string sine =
@@ -21,8 +11,7 @@ const std::string& MediaFolder() {
         EXPECT_EQ(RunCommand(sine + "1 -ac 2 -ar 44100 -b:a 128k " + (folder / "one.mp3")), 0);
         EXPECT_EQ(RunCommand(sine + "2 -ac 2 -ar 44100 -c:a pcm_s16le " + (folder / "two.wav")), 0);
         EXPECT_EQ(RunCommand(sine + "1 -ac 2 -ar 44100 -c:a wmav2 " + (folder / "three.wma")), 0);
-        testing_support::WriteFile(folder / "broken.mp3",
-                                   {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'});
+        WriteFile(folder / "broken.mp3", {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'});
         return true;
     }();
     (void)made;
@@ -32,16 +21,12 @@ const std::string& MediaFolder() {
 void ConverterWindow::SetUp() {
     program_ = dir_ / "program/";
     home_ = dir_ / "home/";
-    std::filesystem::create_directories(program_);
-    std::filesystem::create_directories(home_);
+    fs::create_directories(program_);
+    fs::create_directories(home_);
     setenv("HOME", home_.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
     setenv("XDG_CACHE_HOME", (dir_ / "cache").c_str(), 1);
     Start();
-}
-
-void ConverterWindow::TearDown() {
-    session_.reset();
 }
 
 void ConverterWindow::Start() {
@@ -49,6 +34,7 @@ void ConverterWindow::Start() {
     options.libraryPath = TONEKIT_SO;
     options.paths = sonavert::FindProgramPaths(program_, [](const char* n) { return getenv(n); });
     options.exitPumpMs = 0;
+    options.inputs = inputs_;
     options.shell.openUrl = [this](const QUrl& url) {
         openedUrls_.push_back(url);
         return true;
@@ -74,10 +60,6 @@ void ConverterWindow::Click(int id) {
     QApplication::processEvents();
 }
 
-std::vector<std::string> ConverterWindow::InputPaths() {
-    return window().inputs().Paths();
-}
-
 std::string ConverterWindow::Cell(int row, int column) {
     auto* item = window().inputs().table()->item(row, column);
     return item ? item->text().toStdString() : std::string("<none>");
@@ -90,14 +72,9 @@ std::vector<std::string> ConverterWindow::OutputNames() {
     return names;
 }
 
-std::string ConverterWindow::Status() {
-    return Item<QLabel>(1020)->text().toStdString();
-}
-
 void ConverterWindow::CopyMedia(const std::string& name, const std::string& path) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::filesystem::copy_file(MediaFolder() + "/" + name, path,
-                               std::filesystem::copy_options::overwrite_existing);
+    fs::create_directories(fs::path(path).parent_path());
+    fs::copy_file(MediaFolder() + "/" + name, path, fs::copy_options::overwrite_existing);
 }
 
 }  // namespace sonavert_testing

@@ -1,15 +1,5 @@
 #include "qt_test_support.h"
 
-#include <gtest/gtest.h>
-#include <QAbstractButton>
-#include <QAccessible>
-#include <QApplication>
-#include <QDialog>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QTimer>
-
 namespace testing_support {
 
 ModalAnswers::ModalAnswers() : timer_(new QTimer) {
@@ -48,7 +38,7 @@ ModalAnswers::Answer PressButton(int standardButton, std::string* text) {
 ModalAnswers::Answer ChooseFiles(const std::string& folder, const std::vector<std::string>& names) {
     return [=](QWidget* dialog) {
         auto* chooser = qobject_cast<QFileDialog*>(dialog);
-        ASSERT_NE(chooser, nullptr) << "expected a file dialog";
+        ASSERT_NE(chooser, nullptr) << "expected a file or folder chooser";
         chooser->setDirectory(QString::fromStdString(folder));
         QString typed;
         for (const auto& name : names) typed += QStringLiteral("\"%1\" ").arg(name.c_str());
@@ -58,23 +48,53 @@ ModalAnswers::Answer ChooseFiles(const std::string& folder, const std::vector<st
     };
 }
 
-ModalAnswers::Answer ChooseFolder(const std::string& folder) {
+ModalAnswers::Answer Cancel() {
+    return [](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); };
+}
+
+ModalAnswers::Answer NoteFolder(std::string* opened, ModalAnswers::Answer then) {
     return [=](QWidget* dialog) {
-        auto* chooser = qobject_cast<QFileDialog*>(dialog);
-        ASSERT_NE(chooser, nullptr) << "expected a folder chooser";
-        chooser->setDirectory(QString::fromStdString(folder));
-        chooser->findChild<QLineEdit*>("fileNameEdit")->clear();
-        QMetaObject::invokeMethod(chooser, "accept");
+        const QDir folder = static_cast<QFileDialog*>(dialog)->directory();
+        *opened = folder.absolutePath().toStdString() + (folder.isRoot() ? "" : "/");
+        then(dialog);
     };
 }
 
-ModalAnswers::Answer Cancel() {
-    return [](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); };
+std::string OkBoxText(const std::function<void()>& action) {
+    std::string text;
+    ModalAnswers answers;
+    answers.Then(PressButton(QMessageBox::Ok, &text));
+    action();
+    return text;
 }
 
 std::string AccessibleName(QWidget* control) {
     QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(control);
     return reader ? reader->text(QAccessible::Name).toStdString() : std::string();
+}
+
+QWidget* TopLevel(int id) {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && tonekit::ui::ControlId(widget) == id) return widget;
+    return nullptr;
+}
+
+bool Centred(QWidget* window) {
+    const QRect screen = window->screen()->availableGeometry();
+    return (window->frameGeometry().center() - screen.center()).manhattanLength() <= 4;
+}
+
+bool DropFiles(QWidget* target, const std::vector<std::string>& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const auto& path : paths) urls << QUrl::fromLocalFile(QString::fromStdString(path));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return true;
 }
 
 void Snapshot(QWidget* widget, const std::string& folder, const std::string& name) {
