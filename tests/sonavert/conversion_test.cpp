@@ -204,13 +204,6 @@ TEST_F(ConversionTest, CdTracksAreRippedOrFailAfterNineAttempts) {
     EXPECT_FALSE(fs::exists(program_ + "Track09.wav"));
 }
 
-TEST_F(ConversionTest, AnEmptyListRunsAtOnce) {
-    Trigger(1010);
-    EXPECT_EQ(Item<QAbstractButton>(1010)->text(), "Convert");
-    EXPECT_EQ(Status(), " Idle");
-    EXPECT_FALSE(converter().flags.running);
-}
-
 TEST(ScratchFile, TwoConvertersNeverShareOne) {
     testing_support::TempDir dir;
     auto first = sonavert::ClaimScratchFile(dir / "temp.wav");
