@@ -163,10 +163,11 @@ TEST(DesktopShortcut, WrittenOnlyIntoAnExistingDesktopFolder) {
     EXPECT_FALSE(fs::exists(launcher));
 
     fs::create_directory(home / "Desktop");
-    EXPECT_EQ(CreateDesktopShortcut(nullptr, "Sonavert", "/opt/my apps/sonavert"), 0);
+    EXPECT_EQ(CreateDesktopShortcut(nullptr, "Sonavert", "/opt/my 100% apps/$x/sonavert"), 0);
     const Bytes bytes = ReadFile(launcher);
     const std::string text(bytes.begin(), bytes.end());
-    EXPECT_NE(text.find("Exec=\"/opt/my apps/sonavert\"\n"), std::string::npos);
+    EXPECT_NE(text.find("Exec=\"/opt/my 100%% apps/\\\\$x/sonavert\"\n"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("Name=Sonavert\n"), std::string::npos);
 
     fs::remove(launcher);

@@ -159,11 +159,11 @@ TEST_F(WavshiftWindowTest, OverwriteOriginalReplacesTheSourceAndShowsItsNewForma
         statusDuring = Text(1024);
         enabledDuring = FileControlsEnabled() || Item(1006)->isEnabled();
     });
-    ResampleTo("22050", 0, 0, false, true);
+    ResampleTo("22050", 1, 0, false, true);  // 16-bit mono: each box read on its own
     EXPECT_EQ(statusDuring, "  Resampling  " + song + "  to  " + song + "  . . .");
     EXPECT_FALSE(enabledDuring);
     EXPECT_EQ(Text(1024), "  " + song + "      . . . complete");
-    EXPECT_EQ(FormatTexts(), (Texts{"  Mono  ", "  8-Bit ", "   22050 Hz"}));
+    EXPECT_EQ(FormatTexts(), (Texts{"  Mono  ", "  16-Bit", "   22050 Hz"}));
     EXPECT_TRUE(FileControlsEnabled());
     EXPECT_EQ(Item<QProgressBar>(1007)->value(), 0);
     EXPECT_NE(access((dir_ / "song.resampled.wav").c_str(), F_OK), 0);
