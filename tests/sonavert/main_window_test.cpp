@@ -63,7 +63,7 @@ TEST_F(MainWindowTest, AClickOnARowEnablesTheRemoveButtonOnly) {
 
 TEST_F(MainWindowTest, MenuSettingsMoveTheirMarkAndAreSavedAtExit) {
     Trigger(502);   // 64 kBps
-    Trigger(1802);  // 4096 bytes
+    Trigger(1806);  // 65536 bytes, the last entry
     Trigger(450);   // bubble help off
     EXPECT_FALSE(window().Action(501)->isChecked() || window().Action(1805)->isChecked());
     // Saved only when the window goes, and the buffer size reaches the
@@ -71,8 +71,8 @@ TEST_F(MainWindowTest, MenuSettingsMoveTheirMarkAndAreSavedAtExit) {
     EXPECT_EQ(Le32At(ReadFile(program_ + "settings.dat"), 780), 128u);
     EXPECT_EQ(sonavert::PlaybackChunkBytes(), 32768);
     Restart();
-    EXPECT_EQ(sonavert::PlaybackChunkBytes(), 4096);
-    EXPECT_TRUE(window().Action(502)->isChecked() && window().Action(1802)->isChecked());
+    EXPECT_EQ(sonavert::PlaybackChunkBytes(), 65536);
+    EXPECT_TRUE(window().Action(502)->isChecked() && window().Action(1806)->isChecked());
     EXPECT_FALSE(window().Action(450)->isChecked());
 }
 
