@@ -52,18 +52,19 @@ TEST_F(SettingsFile, FieldsOutOfRangeAreResetOneByOne) {
     kept.bufferBytes = 1024;
     kept.bubbleHelp = 0;
     kept.formatIndex = 1;
-    const std::map<size_t, int32_t> broken = {
-        {780, 96}, {784, 3000}, {788, 2}, {792, 3}, {792, -1}};
-    for (auto [offset, value] : broken) {
+    const Settings fresh = sonavert::DefaultSettings(defaults);
+    const std::tuple<size_t, int32_t, int32_t Settings::*> broken[] = {
+        {780, 96, &Settings::bitrate},
+        {784, 3000, &Settings::bufferBytes},
+        {788, 2, &Settings::bubbleHelp},
+        {792, 3, &Settings::formatIndex},
+        {792, -1, &Settings::formatIndex}};
+    for (auto [offset, value, field] : broken) {
         Bytes record = Record(kept);
         for (int i = 0; i < 4; ++i)
             record[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
         Settings expected = kept;
-        const Settings fresh = sonavert::DefaultSettings(defaults);
-        if (offset == 780) expected.bitrate = fresh.bitrate;
-        if (offset == 784) expected.bufferBytes = fresh.bufferBytes;
-        if (offset == 788) expected.bubbleHelp = fresh.bubbleHelp;
-        if (offset == 792) expected.formatIndex = fresh.formatIndex;
+        expected.*field = fresh.*field;
         EXPECT_EQ(sonavert::DecodeSettings(record.data(), record.size(), defaults), expected)
             << offset << " = " << value;
     }
@@ -162,16 +163,21 @@ TEST_F(SettingsFile, NothingButTheRecordIsReadOrWritten) {
     EXPECT_EQ(entries, 4u);  // program/, home/, the record and the link: no temporary left
 }
 
+// An environment of `vars` only.
+sonavert::Environment Only(const std::map<std::string, std::string>& vars) {
+    return [&vars](const char* name) -> const char* {
+        const auto it = vars.find(name);
+        return it == vars.end() ? nullptr : it->second.c_str();
+    };
+}
+
 TEST(ProgramPaths, PortableOrXdg) {
     TempDir dir;
     mkdir((dir / "home").c_str(), 0755);
     mkdir((dir / "app").c_str(), 0755);
     const std::string home = dir / "home";
     std::map<std::string, std::string> vars = {{"HOME", home}};
-    const sonavert::Environment env = [&](const char* name) -> const char* {
-        const auto it = vars.find(name);
-        return it == vars.end() ? nullptr : it->second.c_str();
-    };
+    const sonavert::Environment env = Only(vars);
     const auto portable = sonavert::FindProgramPaths(dir / "app", env);
     EXPECT_EQ(portable.programFolder, dir / "app/");
     EXPECT_EQ(portable.settingsFile, dir / "app/settings.dat");
@@ -205,10 +211,7 @@ TEST(ProgramPaths, ASystemInstallUsesTheXdgFoldersEvenWhenItsFolderIsWritable) {
     TempDir dir;
     const std::map<std::string, std::string> vars = {{"HOME", dir / "home"},
                                                      {"XDG_CONFIG_HOME", dir / "config"}};
-    const sonavert::Environment env = [&](const char* name) -> const char* {
-        const auto it = vars.find(name);
-        return it == vars.end() ? nullptr : it->second.c_str();
-    };
+    const sonavert::Environment env = Only(vars);
     std::filesystem::create_directories(dir / "usr/bin");
     const auto before = sonavert::FindProgramPaths(dir / "usr/bin", env);
     EXPECT_EQ(before.settingsFile, dir / "usr/bin/settings.dat");
