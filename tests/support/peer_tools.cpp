@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 
 #include "test_support.h"
 
@@ -25,6 +26,29 @@ long DecodedFrames(const std::string& path) {
     std::string bytes;
     RunCommand("ffmpeg -v error -i " + Quote(path) + " -f s16le -ac 1 - | wc -c", &bytes);
     return std::atol(bytes.c_str()) / 2;
+}
+
+std::map<std::string, std::string> Tags(const std::string& path) {
+    std::string out;
+    RunCommand(
+        "ffprobe -v error -select_streams a -show_entries format_tags:stream_tags -of flat=s=_ " +
+            Quote(path),
+        &out);
+    std::map<std::string, std::string> tags;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const size_t name = line.find("tags_") + 5;
+        std::string key = line.substr(name, equals - name);
+        for (auto& c : key) c = static_cast<char>(std::tolower(c));
+        if (key == "wm_year") key = "date";  // ffmpeg's name for the ASF year
+        if (key == "albumartist") key = "album_artist";
+        std::string value = line.substr(equals + 1);
+        if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
+        tags[key] = value;
+    }
+    return tags;
 }
 
 std::string Probe(const std::string& path, const std::string& entry) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ std::string Probe(const std::string& path, const std::string& entry);
 
 // `text` in single quotes, for a shell command.
 std::string Quote(const std::string& text);
+
+// Every tag ffprobe reads from a file (the container's, or the audio
+// stream's as in Ogg), by lower-case name.
+std::map<std::string, std::string> Tags(const std::string& path);
 
 // Samples per channel that ffmpeg decodes from `path`.
 long DecodedFrames(const std::string& path);
