@@ -501,9 +501,7 @@ TEST_F(BatchCommand, BadUsageSaysWhatIsWrong) {
          "sonavert: --to takes mp3, wma, wav, flac, opus, ogg or m4a, not 'aiff'\n"},
         {"--jobs 65 in", "sonavert: --jobs takes a number from 1 to 64, not '65'\n"},
         {"-rx in", "sonavert: unknown option '-x'\n"},
-        {"--to", "sonavert: --to needs a value\n"},
         {"", "sonavert: no files or folders to convert\n"},
-        {"--to flac --quality 2 in", "sonavert: --quality applies to mp3 only\n"},
         {"--output /proc/x in",
          "sonavert: cannot create the folder /proc/x/: No such file or directory\n"},
     };
