@@ -92,8 +92,8 @@ TEST_F(SetupWindowTest, TheAgreementEnablesInstallAndTheFieldsTakeNoTyping) {
     EXPECT_EQ(Item<QPlainTextEdit>(1014)->toPlainText(), licence);
 }
 
-// An earlier install is overwritten; a converter that cannot start is reported.
-TEST_F(SetupWindowTest, InstallsIntoTheChosenFolderAndStartsTheConverter) {
+// Into the chosen folder, over an earlier install; the converter is started there.
+TEST_F(SetupWindowTest, InstallsOverAnEarlierInstallAndReportsAConverterThatCannotStart) {
     const std::string folder = dir_ / "SONAVERT/";
     fs::create_directory(folder);
     for (const auto& file : kInstalled) WriteFile(folder + file.name, Bytes{1, 2, 3});
