@@ -44,21 +44,14 @@ struct Reply {
 };
 
 TEST(SgCommand, RepliesAreJudgedByEveryStatusAndSense) {
+    const std::vector<uint8_t> fixedSense = {0x70, 0, 0x06, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x28};
     const Reply replies[] = {
         {0, GOOD, 0, 0, {}, 0, true, 0, 0},
         {-1, GOOD, 0, 0, {}, 0, false, 0, 0},
         {0, GOOD, 0x03, 0, {}, 0, false, 0, 0},  // time-out
         {0, GOOD, 0, 0x08, {}, 0, false, 0, 0},
         {0, BUSY, 0, 0, {}, 0, false, 0, 0},
-        {0,
-         CHECK_CONDITION,
-         0,
-         0,
-         {0x70, 0, 0x06, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x28},
-         0,
-         false,
-         kSenseUnitAttention,
-         0x28},
+        {0, CHECK_CONDITION, 0, 0, fixedSense, 0, false, kSenseUnitAttention, 0x28},
         {0, CHECK_CONDITION, 0, 0, {0x72, 0x03, 0x11, 0x00}, 0, false, kSenseMediumError, 0x11},
         {0, GOOD, 0, 0, {}, 352, true, 0, 0},  // a short transfer is still a good status
     };

@@ -8,7 +8,8 @@ namespace {
 
 using MainWindowTest = ConverterWindow;
 
-TEST_F(MainWindowTest, EveryControlIsNamedAndThoseWhoseTextChangesAreHeardByIt) {
+TEST_F(MainWindowTest, OpensCentredWithEveryControlNamedAndRemoveEnabledByAClick) {
+    EXPECT_TRUE(Centred(&window()));
     EXPECT_FALSE(Item(1017)->isEnabled() || Item(1010)->isEnabled());
     EXPECT_FALSE(window().Action(1017)->isEnabled());
     EXPECT_EQ(Item<QLabel>(1022)->text().toStdString(), program_ + "*.mp3");
@@ -26,31 +27,7 @@ TEST_F(MainWindowTest, EveryControlIsNamedAndThoseWhoseTextChangesAreHeardByIt) 
     EXPECT_EQ(described, 15);
     for (int id : {1010, 1016, 1011, 1020, 1043, 1022})
         EXPECT_EQ(AccessibleName(Item(id)), converter().tk.wmGetText(window().dialog(), id)) << id;
-}
-
-TEST_F(MainWindowTest, OpensCentredWithTheSearchWindowBesideIt) {
-    EXPECT_TRUE(Centred(&window()));
-    Click(1030);
-    QWidget* search = window().searchWindow();
-    ASSERT_NE(search, nullptr);
-    EXPECT_FALSE(search->frameGeometry().intersects(window().frameGeometry()));
-    EXPECT_TRUE(window().screen()->availableGeometry().contains(search->frameGeometry()));
-}
-
-TEST_F(MainWindowTest, TabWalksTheGroupsFromTopLeftToBottomRight) {
-    QApplication::setActiveWindow(&window());
-    Item(1014)->setFocus();
-    std::vector<int> walked;  // 0: the input table
-    for (int i = 0; i < 16; ++i) {
-        walked.push_back(tonekit::ui::ControlId(QApplication::focusWidget()));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    // Remove and Convert are disabled while the list is empty.
-    EXPECT_EQ(walked, (std::vector<int>{1014, 1030, 1016, 1012, 0, 1013, 1008, 1023, 1042, 1000,
-                                        1011, 1031, 1015, 1025, 1033, 1026}));
-}
-
-TEST_F(MainWindowTest, AClickOnARowEnablesTheRemoveButtonOnly) {
+    // A click on a row enables the Remove button, not its menu entry.
     CopyMedia("two.wav", home_ + "two.wav");
     window().inputs().list()->addItem(QString::fromStdString(home_ + "two.wav"));
     window().inputs().Rebuild(false);

@@ -49,16 +49,14 @@ class FileChooser : public ::testing::Test {
     QListWidget* list_;
 };
 
-TEST_F(FileChooser, ASingleFileIsReturnedOrDeliveredOnce) {
+TEST_F(FileChooser, OneFileComesAsItsPathSeveralAsFolderAndNames) {
     EXPECT_EQ(Choose(0, {"b.mp3"}), Texts{dir_ / "b.mp3"});
     EXPECT_TRUE(g_delivered.empty());
     EXPECT_EQ(Choose(1, {"a.wav"}), Texts{" "});
     EXPECT_EQ(g_delivered, Texts{dir_ / "a.wav"});
     EXPECT_EQ(Choose(1, {}), Texts{"null"});
     EXPECT_EQ(g_delivered.size(), 1u);
-}
-
-TEST_F(FileChooser, SeveralFilesComeAsFolderAndNames) {
+    g_delivered.clear();
     EXPECT_EQ(Choose(1, {"a.wav", "b.mp3", "c.wma"}),
               (Texts{dir_.path(), "a.wav", "b.mp3", "c.wma"}));
     EXPECT_EQ(g_delivered, (Texts{dir_ / "a.wav", dir_ / "b.mp3", dir_ / "c.wma"}));
@@ -101,11 +99,8 @@ TEST(ItemHelpers, ListComboAndText) {
     EXPECT_EQ(left, QStringList({"1", "3", "4", "6"}));
 
     auto* combo = AddItem<QComboBox>(&dialog, 1023);
-    EXPECT_EQ(AddComboStrings(&dialog, 1023,
-                              "8\0"
-                              "16\0",
-                              1, 100, 1),
-              1);
+    constexpr char kWidths[] = {'8', 0, '1', '6', 0, 0};  // "8", "16" and the list's end
+    EXPECT_EQ(AddComboStrings(&dialog, 1023, kWidths, 1, 100, 1), 1);
     EXPECT_EQ(combo->count(), 2);
     EXPECT_EQ(combo->currentText(), "16");
     EXPECT_EQ(AddComboStrings(&dialog, 1023, "\0", 1, 100, 5), -1);
