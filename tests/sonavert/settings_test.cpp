@@ -53,12 +53,12 @@ TEST_F(SettingsFile, FieldsOutOfRangeAreResetOneByOne) {
     kept.bubbleHelp = 0;
     kept.formatIndex = 1;
     const Settings fresh = sonavert::DefaultSettings(defaults);
-    const std::tuple<size_t, int32_t, int32_t Settings::*> broken[] = {
-        {780, 96, &Settings::bitrate},
-        {784, 3000, &Settings::bufferBytes},
-        {788, 2, &Settings::bubbleHelp},
-        {792, 3, &Settings::formatIndex},
-        {792, -1, &Settings::formatIndex}};
+    using S = Settings;
+    const std::tuple<size_t, int32_t, int32_t S::*> broken[] = {{780, 96, &S::bitrate},
+                                                                {784, 3000, &S::bufferBytes},
+                                                                {788, 2, &S::bubbleHelp},
+                                                                {792, 3, &S::formatIndex},
+                                                                {792, -1, &S::formatIndex}};
     for (auto [offset, value, field] : broken) {
         Bytes record = Record(kept);
         for (int i = 0; i < 4; ++i)
@@ -163,27 +163,30 @@ TEST_F(SettingsFile, NothingButTheRecordIsReadOrWritten) {
     EXPECT_EQ(entries, 4u);  // program/, home/, the record and the link: no temporary left
 }
 
-// An environment of `vars` only.
-sonavert::Environment Only(const std::map<std::string, std::string>& vars) {
-    return [&vars](const char* name) -> const char* {
-        const auto it = vars.find(name);
-        return it == vars.end() ? nullptr : it->second.c_str();
-    };
-}
-
 TEST(ProgramPaths, PortableOrXdg) {
     TempDir dir;
     mkdir((dir / "home").c_str(), 0755);
     mkdir((dir / "app").c_str(), 0755);
     const std::string home = dir / "home";
     std::map<std::string, std::string> vars = {{"HOME", home}};
-    const sonavert::Environment env = Only(vars);
+    const sonavert::Environment env = [&](const char* name) -> const char* {
+        const auto it = vars.find(name);
+        return it == vars.end() ? nullptr : it->second.c_str();
+    };
     const auto portable = sonavert::FindProgramPaths(dir / "app", env);
     EXPECT_EQ(portable.programFolder, dir / "app/");
     EXPECT_EQ(portable.settingsFile, dir / "app/settings.dat");
     EXPECT_EQ(portable.scratchFile, dir / "app/temp.wav");
     EXPECT_EQ(portable.defaults.outputFolder, dir / "app/");
     EXPECT_EQ(portable.defaults.homeFolder, home + "/");
+
+    // A system install (its documents beside its bin folder) uses the XDG
+    // folders even when its folder is writable.
+    std::filesystem::create_directories(dir / "usr/bin");
+    std::filesystem::create_directories(dir / "usr/share/doc/sonavert");
+    const auto system = sonavert::FindProgramPaths(dir / "usr/bin", env);
+    EXPECT_EQ(system.settingsFile, home + "/.config/sonavert/settings.dat");
+    EXPECT_EQ(system.scratchFile, home + "/.cache/sonavert/temp.wav");
 
     // A program folder the user cannot write: settings and scratch go to the
     // XDG folders, and the output to ~/Music/ when there is one.
@@ -205,20 +208,6 @@ TEST(ProgramPaths, PortableOrXdg) {
     EXPECT_EQ(status, 0);
     vars.erase("HOME");
     EXPECT_EQ(sonavert::HomeFolder(env), "/");
-}
-
-TEST(ProgramPaths, ASystemInstallUsesTheXdgFoldersEvenWhenItsFolderIsWritable) {
-    TempDir dir;
-    const std::map<std::string, std::string> vars = {{"HOME", dir / "home"},
-                                                     {"XDG_CONFIG_HOME", dir / "config"}};
-    const sonavert::Environment env = Only(vars);
-    std::filesystem::create_directories(dir / "usr/bin");
-    const auto before = sonavert::FindProgramPaths(dir / "usr/bin", env);
-    EXPECT_EQ(before.settingsFile, dir / "usr/bin/settings.dat");
-    std::filesystem::create_directories(dir / "usr/share/doc/sonavert");
-    const auto system = sonavert::FindProgramPaths(dir / "usr/bin", env);
-    EXPECT_EQ(system.settingsFile, dir / "config/sonavert/settings.dat");
-    EXPECT_EQ(system.scratchFile, dir / "home/.cache/sonavert/temp.wav");
 }
 
 }  // namespace
