@@ -169,18 +169,6 @@ TEST(ResamplerStream, BlockSizesDoNotChangeTheOutput) {
     }
 }
 
-TEST(ResamplerStream, ExactRatiosGiveCeilingOfNLOverMOutputs) {
-    for (auto [in, out] :
-         {std::pair{44100u, 48000u}, {48000u, 44100u}, {44100u, 22050u}, {8000u, 44100u}}) {
-        for (size_t frames : {1000u, 4410u, 12345u}) {
-            const StatePtr s = Make(in, out);
-            const auto result = ResampleInBlocks(s.get(), Noise(2 * frames), {777});
-            const uint64_t expected = (frames * s->phases + s->step - 1) / s->step;
-            EXPECT_EQ(result.size() / 2, expected) << in << "->" << out << " " << frames;
-        }
-    }
-}
-
 TEST(ResamplerStream, ShortBlocksAreKeptInTheHistory) {
     const StatePtr s = Make(44100, 22050);
     std::vector<int16_t> out(64);
@@ -202,35 +190,29 @@ TEST(ResamplerStream, OutputsAreTheWingSumsOfTheirPhase) {
         for (auto [in, out] :
              {std::pair{44100u, 48000u}, {48000u, 44100u}, {8000u, 44100u}, {44100u, 22050u}}) {
             for (int channels : {1, 2}) {
-                SCOPED_TRACE(testing::Message() << in << "->" << out << " ch " << channels);
                 const StatePtr s = Make(in, out, channels);
-                std::vector<int16_t> input = Noise(static_cast<size_t>(channels) * 3000, 9);
-                for (size_t i = 0; i < input.size(); i += 37) input[i] = i % 2 ? -32768 : 32767;
-                const int L = static_cast<int>(s->phases), M = static_cast<int>(s->step),
-                          T = s->taps;
-                const int S = (T + 1) & ~1;
-                const std::vector<int16_t> table(s->filter, s->filter + L * S);
-                const auto result = ResampleInBlocks(s.get(), input, {1000});
-                auto x = [&](long frame, int ch) {
-                    return frame < 0 ? 0 : input[static_cast<size_t>(frame) * channels + ch];
+                std::vector<int16_t> x = Noise(static_cast<size_t>(channels) * 3000, 9);
+                for (size_t i = 0; i < x.size(); i += 37) x[i] = i % 2 ? -32768 : 32767;
+                const long L = s->phases, M = s->step, T = s->taps, S = (T + 1) & ~1;
+                const auto y = ResampleInBlocks(s.get(), x, {1000});
+                auto at = [&](long frame, int ch) {
+                    return frame < 0 ? 0 : x[static_cast<size_t>(frame * channels + ch)];
                 };
-                for (size_t k = 0; k < result.size() / channels; ++k) {
-                    const long p = static_cast<long>(k * M % L);
-                    const long n = 1 - T + static_cast<long>(k * M / L);
-                    for (int ch = 0; ch < channels; ++ch) {
-                        int64_t sum = 16384;
-                        for (int j = 0; j < T; ++j)
-                            sum += x(n + j, ch) * table[(L - 1 - p) * S + j] +
-                                   x(n - 1 - j, ch) * table[p * S + j];
-                        const int64_t v = std::clamp<int64_t>(sum >> 15, -32768, 32767);
-                        ASSERT_EQ(result[k * channels + ch], v)
-                            << "output " << k << " channel " << ch;
-                    }
+                for (size_t k = 0; k < y.size(); ++k) {
+                    const long f = static_cast<long>(k) / channels,
+                               ch = static_cast<long>(k) % channels;
+                    const long p = f * M % L, n = 1 - T + f * M / L;
+                    int64_t sum = 16384;
+                    for (long j = 0; j < T; ++j)
+                        sum += at(n + j, ch) * s->filter[(L - 1 - p) * S + j] +
+                               at(n - 1 - j, ch) * s->filter[p * S + j];
+                    ASSERT_EQ(y[k], std::clamp<int64_t>(sum >> 15, -32768, 32767))
+                        << in << "->" << out << " ch " << channels << " sample " << k;
                 }
             }
         }
-        tonekit::resample::AllowAvx2(true);
     }
+    tonekit::resample::AllowAvx2(true);
 }
 
 // Output k of an exact ratio estimates the input at (k*M + 0.5)/L - T frames:
