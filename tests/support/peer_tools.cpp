@@ -1,5 +1,7 @@
 #include "peer_tools.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -49,6 +51,10 @@ std::map<std::string, std::string> Tags(const std::string& path) {
         tags[key] = value;
     }
     return tags;
+}
+
+void Ffmpeg(const std::string& arguments) {
+    ASSERT_EQ(RunCommand("ffmpeg -v error -y " + arguments), 0) << arguments;
 }
 
 std::string Probe(const std::string& path, const std::string& entry) {

@@ -12,6 +12,9 @@ namespace testing_support {
 // the audio filter `filter` when one is given.
 std::vector<int16_t> FfmpegDecode(const std::string& path, const std::string& filter = "");
 
+// Runs `ffmpeg -v error -y ARGUMENTS` (shell words), failing the test if it fails.
+void Ffmpeg(const std::string& arguments);
+
 // One ffprobe value: `entry` such as "stream=codec_name" or "format=duration".
 std::string Probe(const std::string& path, const std::string& entry);
 

@@ -37,27 +37,24 @@ class BatchCommand : public ::testing::Test {
     static void SetUpTestSuite() {
         inputs_ = new TempDir;
         const std::string in = inputs_->path() + "/";
-        auto make = [](const std::string& command) {
-            ASSERT_EQ(RunCommand("ffmpeg -v error -y " + command), 0) << command;
-        };
-        make("-f lavfi -i color=red:s=64x64 -frames:v 1 " + in + "cover.png");
-        make(
+        Ffmpeg("-f lavfi -i color=red:s=64x64 -frames:v 1 " + in + "cover.png");
+        Ffmpeg(
             "-f lavfi -i sine=440:duration=3 -ac 2 -metadata title='Wave Title' "
             "-metadata artist='Wave Artist' -metadata album='Wave Album' " +
             in + "wave.wav");
-        make("-f lavfi -i sine=550:duration=2 -i " + in +
-             "cover.png -map 0 -map 1 -ac 2 "
-             "-c:a libmp3lame -b:a 128k -c:v copy -id3v2_version 3 "
-             "-metadata:s:v comment='Cover (front)' -metadata title='Song Title' "
-             "-metadata artist='Song Artist' -metadata album='Song Album' -metadata track=7 "
-             "-metadata album_artist='Song Band' "
-             "-metadata date=1999 -metadata genre=Jazz " +
-             in + "song.mp3");
-        make(
+        Ffmpeg("-f lavfi -i sine=550:duration=2 -i " + in +
+               "cover.png -map 0 -map 1 -ac 2 "
+               "-c:a libmp3lame -b:a 128k -c:v copy -id3v2_version 3 "
+               "-metadata:s:v comment='Cover (front)' -metadata title='Song Title' "
+               "-metadata artist='Song Artist' -metadata album='Song Album' -metadata track=7 "
+               "-metadata album_artist='Song Band' "
+               "-metadata date=1999 -metadata genre=Jazz " +
+               in + "song.mp3");
+        Ffmpeg(
             "-f lavfi -i sine=660:duration=2 -ac 2 -c:a wmav2 -b:a 128k "
             "-metadata title='Wma Title' -metadata artist='Wma Artist' " +
             in + "tune.wma");
-        make(
+        Ffmpeg(
             "-f lavfi -i sine=770:duration=1 -ac 2 -c:a libmp3lame -b:a 128k "
             "-map_metadata -1 -write_xing 0 " +
             in + "plain.mp3");
@@ -188,11 +185,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, BatchFormats,
 // single long MP3 is encoded on both cores into exactly its input's samples.
 TEST_F(BatchCommand, EncodersKeepTheSourceWriteGainsAndSplitOneLongMp3) {
     const std::string in = dir_ / "in/";
-    auto make = [](const std::string& command) {
-        ASSERT_EQ(RunCommand("ffmpeg -v error -y " + command), 0) << command;
-    };
-    make("-f lavfi -i sine=440:duration=3 -ar 48000 -ac 6 -c:a pcm_s24le " + in + "wide.wav");
-    make("-f lavfi -i sine=220:duration=2 -af volume=-12dB -ac 2 " + in + "quiet.wav");
+    Ffmpeg("-f lavfi -i sine=440:duration=3 -ar 48000 -ac 6 -c:a pcm_s24le " + in + "wide.wav");
+    Ffmpeg("-f lavfi -i sine=220:duration=2 -af volume=-12dB -ac 2 " + in + "quiet.wav");
     std::string log;
     ASSERT_EQ(Convert("--to flac --replaygain album --quiet in", &log), 0) << log;
     const auto wide = Tags(dir_ / "out/wide.flac"), quiet = Tags(dir_ / "out/quiet.flac");
@@ -284,9 +278,7 @@ TEST_F(BatchCommand, VerifiedInputsGoToTheTrashAndOutputsKeepTheirTime) {
 
 TEST_F(BatchCommand, CueSheetsSplitTheirImageIntoTaggedTracks) {
     // The sheet names the WAV it was ripped to; the folder holds it as FLAC.
-    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=440:duration=6 -ac 2 " +
-                         Quote(dir_ / "in/disc.flac")),
-              0);
+    Ffmpeg("-f lavfi -i sine=440:duration=6 -ac 2 " + Quote(dir_ / "in/disc.flac"));
     WriteFile(dir_ / "in/disc.cue", [] {
         const std::string text =
             "PERFORMER \"Ren\xE9\"\nTITLE \"Disc\"\nFILE \"disc.wav\" WAVE\n"
@@ -326,9 +318,7 @@ TEST_F(BatchCommand, AnInputCutShortFailsAndNothingIsLeft) {
 }
 
 TEST_F(BatchCommand, SignalsEndOnlyTheirOwnJobsAndLeaveNothingBehind) {
-    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=440:duration=40 -ac 2 " +
-                         Quote(dir_ / "in/long1.wav")),
-              0);
+    Ffmpeg("-f lavfi -i sine=440:duration=40 -ac 2 " + Quote(dir_ / "in/long1.wav"));
     for (int i = 2; i <= 5; ++i)
         fs::copy_file(dir_ / "in/long1.wav", dir_ / ("in/long" + std::to_string(i) + ".wav"));
     auto workers = [](pid_t coordinator) {
@@ -439,9 +429,7 @@ TEST_F(BatchCommand, AnAlbumFolderGivesItsAudioInEveryShape) {
         {"-t 2 -ac 6", "six.wav"},           {"-t 2 -ar 48000", "wide.wav"},
         {"-t 2 -ac 2", "tone.flac"},         {"-ac 2", "long.wav"}};
     for (const auto& [options, name] : made)
-        ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=440:duration=45 " +
-                             std::string(options) + " " + Quote(in + name)),
-                  0);
+        Ffmpeg("-f lavfi -i sine=440:duration=45 " + std::string(options) + " " + Quote(in + name));
     // An output name of 240 bytes, as long as names go but for 15 bytes.
     const std::string longTitle(236, 'n');
     fs::copy_file(in + "deep.wav", in + longTitle + ".wav");

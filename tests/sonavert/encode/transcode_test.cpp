@@ -14,10 +14,6 @@ namespace {
 using namespace testing_support;
 using namespace sonavert::encode;
 
-void Ffmpeg(const std::string& arguments) {
-    ASSERT_EQ(RunCommand("ffmpeg -v error -y " + arguments), 0) << arguments;
-}
-
 // ffmpeg's integrated loudness of `inputs` played one after the other.
 double PeerLoudness(const std::vector<std::string>& inputs) {
     std::string command = "ffmpeg -nostats -v info";
