@@ -95,17 +95,6 @@ TEST_F(MainWindowTest, Snapshots) {
     window().RefreshOutputList();
     Trigger(502);
     Snapshot(&window(), folder, "main_window");
-    auto grabMenu = [&](QMenu* menu, const std::string& name) {
-        menu->popup(QPoint(0, 0));
-        QApplication::processEvents();
-        Snapshot(menu, folder, name);
-        menu->hide();
-    };
-    for (QAction* entry : window().menuBar()->actions()) {
-        grabMenu(entry->menu(), "menu_" + entry->text().mid(1).toStdString());
-        for (QAction* item : entry->menu()->actions())
-            if (item->menu()) grabMenu(item->menu(), "submenu_" + item->text().toStdString());
-    }
     for (auto [command, box, name] :
          {std::tuple{40007, 147, "about_box"}, {1033, 149, "rename_box"}}) {
         Item<QListWidget>(1008)->setCurrentRow(0);

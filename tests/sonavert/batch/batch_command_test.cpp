@@ -181,8 +181,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, BatchFormats,
                          ::testing::Values("mp3", "wma", "wav", "flac", "opus", "ogg", "m4a"));
 
 // What the encoders' own tests cannot see: the workers' measurements make
-// one album gain per folder, --rate and --channels reach the encoder, and a
-// single long MP3 is encoded on both cores into exactly its input's samples.
+// one album gain per folder, and a single long MP3 is encoded on both cores
+// into exactly its input's samples.
 TEST_F(BatchCommand, EncodersKeepTheSourceWriteGainsAndSplitOneLongMp3) {
     const std::string in = dir_ / "in/";
     Ffmpeg("-f lavfi -i sine=440:duration=3 -ar 48000 -ac 6 -c:a pcm_s24le " + in + "wide.wav");
@@ -192,10 +192,6 @@ TEST_F(BatchCommand, EncodersKeepTheSourceWriteGainsAndSplitOneLongMp3) {
     const auto wide = Tags(dir_ / "out/wide.flac"), quiet = Tags(dir_ / "out/quiet.flac");
     EXPECT_NE(wide.at("replaygain_track_gain"), quiet.at("replaygain_track_gain"));
     EXPECT_EQ(wide.at("replaygain_album_gain"), quiet.at("replaygain_album_gain"));
-
-    ASSERT_EQ(Convert("--to ogg --rate 24000 --channels 1 --quiet in/wide.wav", &log), 0) << log;
-    EXPECT_EQ(Probe(dir_ / "out/wide.ogg", "stream=sample_rate"), "24000");
-    EXPECT_EQ(Probe(dir_ / "out/wide.ogg", "stream=channels"), "1");
 
     MakeMusicLikeWav(in + "long.wav", 44100, 2, 20.0);
     ASSERT_EQ(Convert("--to mp3 --jobs 2 --quiet in/long.wav", &log), 0) << log;
@@ -221,7 +217,6 @@ TEST_F(BatchCommand, CollidingOutputsRenameExistingOnesFollowOnExistsAndReruns) 
     EXPECT_EQ(out,
               "in/a.wav -> out/a.mp3  (skip: the output exists)\n"
               "in/a.mp3 -> out/a (2).mp3  (skip: the output exists)\n");
-    ASSERT_EQ(Convert("-t mp3 --quiet in/a.wav in/a.mp3"), 0);
 
     ASSERT_EQ(Convert("--to mp3 --dry-run --on-exists overwrite in/a.mp3 in/a.wav", &out), 0);
     EXPECT_EQ(out, "in/a.mp3 -> out/a.mp3  (overwrite)\nin/a.wav -> out/a (2).mp3  (overwrite)\n");
