@@ -33,22 +33,20 @@ long DecodedFrames(const std::string& path) {
 std::map<std::string, std::string> Tags(const std::string& path) {
     std::string out;
     RunCommand(
-        "ffprobe -v error -select_streams a -show_entries format_tags:stream_tags -of flat=s=_ " +
+        "ffprobe -v error -select_streams a -show_entries format_tags:stream_tags -of "
+        "default=nw=1 " +
             Quote(path),
         &out);
     std::map<std::string, std::string> tags;
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
         const size_t equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        const size_t name = line.find("tags_") + 5;
-        std::string key = line.substr(name, equals - name);
+        if (line.rfind("TAG:", 0) != 0 || equals == std::string::npos) continue;
+        std::string key = line.substr(4, equals - 4);
         for (auto& c : key) c = static_cast<char>(std::tolower(c));
-        if (key == "wm_year") key = "date";  // ffmpeg's name for the ASF year
+        if (key == "wm/year") key = "date";  // ffmpeg's name for the ASF year
         if (key == "albumartist") key = "album_artist";
-        std::string value = line.substr(equals + 1);
-        if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
-        tags[key] = value;
+        tags[key] = line.substr(equals + 1);
     }
     return tags;
 }
