@@ -41,16 +41,14 @@ class CompressedReaderPeers : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         dir_ = new TempDir;
-        const std::string in = *dir_ / "music.wav";
-        MakeMusicLikeWav(in);
+        MakeMusicLikeWav(*dir_ / "music.wav");
         MakeMusicLikeWav(*dir_ / "music22k.wav", 22050, 1);
         MakeMusicLikeWav(*dir_ / "music48k.wav", 48000, 2);
-        RunCommand("lame --quiet -b 128 --cbr '" + in + "' '" + *dir_ / "cbr.mp3" + "'");
-        RunCommand("lame --quiet -V 4 '" + in + "' '" + *dir_ / "vbr.mp3" + "'");
-        RunCommand("ffmpeg -v quiet -i '" + in + "' -c:a wmav2 -b:a 128k '" + *dir_ / "music.wma" +
-                   "'");
-        RunCommand("sox '" + *dir_ / "music22k.wav" + "' '" + *dir_ / "mono22k.flac" + "'");
-        RunCommand("sox '" + *dir_ / "music48k.wav" + "' '" + *dir_ / "stereo48k.flac" + "'");
+        for (const char* made :
+             {"lame --quiet -b 128 --cbr music.wav cbr.mp3", "lame --quiet -V 4 music.wav vbr.mp3",
+              "ffmpeg -v quiet -i music.wav -c:a wmav2 -b:a 128k music.wma",
+              "sox music22k.wav mono22k.flac", "sox music48k.wav stereo48k.flac"})
+            RunCommand("cd " + Quote(dir_->path()) + " && " + made);
     }
     static void TearDownTestSuite() { delete dir_; }
     static TempDir* dir_;

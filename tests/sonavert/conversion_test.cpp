@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "conversion_queue.h"
 #include "converter_fixture.h"
@@ -49,15 +50,18 @@ class ConversionTest : public ConverterWindow {
         window().Command(1010);
     }
 
-    // Presses Stop once the status line starts with `prefix`.
-    void StopWhenStatus(const std::string& prefix) {
+    // Runs `action` once, as soon as the status line of a run starts with `prefix`.
+    void WhenStatus(const std::string& prefix, std::function<void()> action) {
         auto* timer = new QTimer(&window());
-        QObject::connect(timer, &QTimer::timeout, [this, prefix, timer] {
+        QObject::connect(timer, &QTimer::timeout, [this, prefix, timer, action] {
             if (Status().rfind(prefix, 0) != 0 || !converter().flags.running) return;
-            Click(1010);
+            action();
             timer->stop();
         });
         timer->start(0);
+    }
+    void StopWhenStatus(const std::string& prefix) {
+        WhenStatus(prefix, [this] { Click(1010); });
     }
 
     std::vector<std::string> RowStates() {
@@ -156,13 +160,7 @@ TEST_F(ConversionTest, StopLeavesADecodeWaitingAndKeepsAShorterEncode) {
 TEST_F(ConversionTest, ABitrateChosenDuringTheRunAppliesFromTheNextEncode) {
     CopyMedia("one.mp3", in_ + "a.mp3");
     AddInputs({in_ + "a.mp3"});
-    auto* timer = new QTimer(&window());
-    QObject::connect(timer, &QTimer::timeout, [this, timer] {
-        if (Status().rfind(" Preparing to Convert", 0) != 0) return;
-        Trigger(502);  // 64 kBps, while the file decodes
-        timer->stop();
-    });
-    timer->start(0);
+    WhenStatus(" Preparing to Convert", [this] { Trigger(502); });  // 64 kBps, while it decodes
     ConvertTo(0);
     EXPECT_EQ(testing_support::Probe(program_ + "a.mp3", "stream=bit_rate"), "64000");
 }
