@@ -1,4 +1,4 @@
-// The block rate converter, its filter and the quarter-cosine curve.
+// The block rate converter and its filter.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -104,12 +104,6 @@ TEST(AudioFilterTest, PassesTheBandItIsSetTo) {
         for (int i = 0; i < 10; ++i) AudioFilter(1.0, 5000, 0, 1, 44100, 0, 100, 0, state);
         EXPECT_EQ(state[48], 12345);
     }
-}
-
-TEST(Lin2Log, QuarterCosineCurves) {
-    EXPECT_NEAR(lin2log(0.5, 1.0, 1), 1 - std::sqrt(0.5), 1e-12);
-    EXPECT_NEAR(lin2log(0.5, 1.0, 0), std::sqrt(0.5), 1e-12);
-    EXPECT_DOUBLE_EQ(lin2log(25, 100, 3), lin2log(75, 100, 1));
 }
 
 }  // namespace

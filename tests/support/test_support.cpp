@@ -139,8 +139,4 @@ int RunCommand(const std::string& command, std::string* output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool HaveTool(const std::string& name) {
-    return RunCommand("command -v " + name + " >/dev/null 2>&1") == 0;
-}
-
 }  // namespace testing_support

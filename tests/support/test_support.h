@@ -61,6 +61,5 @@ int RunInChild(const std::function<int()>& body, ChildOptions options = {});
 
 // Runs a shell command; returns its exit status and fills `output` with stdout.
 int RunCommand(const std::string& command, std::string* output = nullptr);
-bool HaveTool(const std::string& name);
 
 }  // namespace testing_support
