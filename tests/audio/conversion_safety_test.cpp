@@ -126,9 +126,8 @@ TempDir* MediaFiles::dir_ = nullptr;
 // File names reach FFmpeg as files: protocol names are not honoured, and a
 // relative name with a colon is a file like any other.
 TEST_F(MediaFiles, NamesAreFilesNotUrls) {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(chdir(dir_->path().c_str()), 0);
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir_->path());
     std::filesystem::copy_file("x.mp3", "a:b.mp3");
     uint64_t duration = 0;
     EXPECT_EQ(OpenWMA(4, "a:b.mp3", 0, &duration), 1);
@@ -138,7 +137,7 @@ TEST_F(MediaFiles, NamesAreFilesNotUrls) {
     EXPECT_EQ(OpenWMA(4, "subfile,,start,0,end,0,,:x.mp3", 0, &duration), 0);
     EXPECT_EQ(WAV2WMA("music.wav", "out:1.wma", 128, nullptr), 0);
     EXPECT_EQ(Probe(Path("out:1.wma"), "stream=codec_name"), "wmav2");
-    ASSERT_EQ(chdir(cwd), 0);
+    std::filesystem::current_path(cwd);
 }
 
 // An existing file the encoder cannot replace is left as it is, also when the
