@@ -32,6 +32,8 @@ TEST_F(WavBadInputTest, MalformedFilesAreRefused) {
         images.emplace_back(good.begin(), good.begin() + static_cast<long>(length));
     images.push_back(good);
     images.back()[17] = 0xFF;  // fmt chunk size far beyond the file
+    images.push_back(good);
+    images.back()[4] = 28;  // the RIFF chunk ends before the data chunk, which is not the file's
     Bytes chunks;
     AppendChunk(chunks, "fmt ", FormatRecord(1, 2, 44100, 16));
     const Bytes list = {'L', 'I', 'S', 'T', 0xA0, 0x86, 0x01, 0};  // 100,000 bytes, not there
